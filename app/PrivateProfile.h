@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+
+// An INI file in the private-profile format: sections and keys match without
+// regard to case, and writing a key rewrites only that key's line, keeping
+// comments, other sections and the order of everything else.
+class PrivateProfile
+{
+public:
+    explicit PrivateProfile(QString path) : m_path(std::move(path)) {}
+
+    // The key's value (trimmed, surrounding quotes removed), or `fallback` when
+    // the file, the section or the key is missing.
+    QString GetString(const QString &section, const QString &key,
+                      const QString &fallback) const;
+    // Replaces the key's line in place, or appends the key to its section, or
+    // appends the section. Written lines end in CR LF. False when the file
+    // cannot be written; the old file is then left whole.
+    bool WriteString(const QString &section, const QString &key, const QString &value) const;
+
+private:
+    QString m_path;
+};

@@ -1,0 +1,14 @@
+#include <QCoreApplication>
+#include <gtest/gtest.h>
+
+#include "app/EventLog.h"
+
+// Every test program runs with an application object, so sockets, timers and
+// the event loop work as they do in the server.
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    EventLog::SetEchoToStdout(false);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
