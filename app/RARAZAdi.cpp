@@ -1,0 +1,56 @@
+#include "app/RARAZAdi.h"
+
+#include "app/DataPath.h"
+#include "app/EventLog.h"
+#include "catalogue/SongCatalogue.h"
+#include "net/CListenSocket.h"
+#include "net/Dispatcher.h"
+#include "net/MelodeckServer.h"
+
+#include <QFileInfo>
+
+RARAZAdi::RARAZAdi(QObject *parent)
+    : QObject(parent), m_logRows({QStringLiteral("Time"), QStringLiteral("Action")}),
+      m_catalogue(std::make_unique<SongCatalogue>()),
+      m_server(std::make_unique<MelodeckServer>(m_config)),
+      m_dispatcher(std::make_unique<Dispatcher>(*m_server, *m_catalogue, m_config))
+{
+    m_server->setDispatcher(m_dispatcher.get());
+    EventLog::Attach(&m_logRows);
+    // Rebuilt after the channel list has settled, as a posted refresh.
+    connect(m_server.get(), &MelodeckServer::channelNotice, this,
+            [this] { m_clientRows.Rebuild(m_server->channelList()); }, Qt::QueuedConnection);
+}
+
+RARAZAdi::~RARAZAdi()
+{
+    Shutdown();
+    EventLog::Attach(nullptr);
+}
+
+bool RARAZAdi::InitInstance()
+{
+    LoadSettings(m_config);
+    const QString songBook = DataPath(QStringLiteral("orvabook.txt"));
+    m_catalogue->LoadSongDatabase(QFileInfo::exists(songBook)
+                                      ? songBook
+                                      : DataPath(QStringLiteral("moxiinfo.dat")));
+    return m_server->StartServer();
+}
+
+void RARAZAdi::Shutdown()
+{
+    if (m_shutDown)
+        return;
+    m_shutDown = true;
+    m_server->StopServer();
+}
+
+QString RARAZAdi::InstanceName()
+{
+    QString name = QStringLiteral("_MOXI_APP_123454321_");
+    const quint16 port = CListenSocket::ListenPort();
+    if (port != CListenSocket::kDefaultPort)
+        name += u'-' + QString::number(port);
+    return name;
+}

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "app/QueConfig.h"
+#include "app/RowTable.h"
+#include "net/ClientTable.h"
+
+#include <QObject>
+#include <QString>
+#include <memory>
+
+class Dispatcher;
+class MelodeckServer;
+class SongCatalogue;
+
+// The application object: owns the queue options, the song catalogue, the
+// listener with its channels, and the log and client lists, for the whole run.
+// The window is a thin layer over it.
+class RARAZAdi : public QObject
+{
+    Q_OBJECT
+public:
+    RARAZAdi(QObject *parent = nullptr);
+    ~RARAZAdi() override;
+
+    // Loads options, catalogue and favourite lists, then opens the listener.
+    // False when the listener could not be opened (start-up goes on regardless).
+    bool InitInstance();
+    // The close sequence: the server stops, then the favourite lists are saved.
+    void Shutdown();
+
+    // Single-instance lock name: one server per listening port.
+    static QString InstanceName();
+
+    QueConfig &config() { return m_config; }
+    SongCatalogue &catalogue() { return *m_catalogue; }
+    MelodeckServer &server() { return *m_server; }
+    RowTable &logRows() { return m_logRows; }
+    ClientTable &clientRows() { return m_clientRows; }
+
+private:
+    QueConfig m_config;
+    RowTable m_logRows;
+    ClientTable m_clientRows;
+    std::unique_ptr<SongCatalogue> m_catalogue;
+    std::unique_ptr<MelodeckServer> m_server;
+    std::unique_ptr<Dispatcher> m_dispatcher;
+    bool m_shutDown = false;
+};

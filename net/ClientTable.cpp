@@ -1,0 +1,22 @@
+#include "net/ClientTable.h"
+
+#include "net/CClientSocket.h"
+
+ClientTable::ClientTable(QObject *parent)
+    : RowTable({QStringLiteral("Station"), QStringLiteral("IP"), QStringLiteral("Status")}, parent)
+{
+}
+
+void ClientTable::Rebuild(const QList<CClientSocket *> &channels)
+{
+    clear();
+    int k = 0;
+    for (const CClientSocket *channel : channels) {
+        if (!channel || channel->connectionState == 0)
+            continue;
+        const QString status = channel->connectionState == CClientSocket::kAdmitted
+                                   ? QStringLiteral("On")
+                                   : QStringLiteral("Off");
+        appendRow({QString::number(k++), channel->displayAddress(), status});
+    }
+}

@@ -1,0 +1,134 @@
+#include "net/MelodeckClient.h"
+
+#include "net/PacketHeader.h"
+
+#include <QDeadlineTimer>
+#include <QEventLoop>
+#include <QTimer>
+#include <QtEndian>
+#include <cstring>
+
+bool MelodeckClient::WaitFor(int timeoutMs, const std::function<bool()> &done)
+{
+    QDeadlineTimer deadline(timeoutMs);
+    for (;;) {
+        m_pending += m_socket.readAll();
+        if (done())
+            return true;
+        if (deadline.hasExpired())
+            return false;
+        QEventLoop loop;
+        QTimer timer;
+        timer.setSingleShot(true);
+        QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+        QObject::connect(&m_socket, &QTcpSocket::readyRead, &loop, &QEventLoop::quit);
+        QObject::connect(&m_socket, &QTcpSocket::connected, &loop, &QEventLoop::quit);
+        QObject::connect(&m_socket, &QTcpSocket::disconnected, &loop, &QEventLoop::quit);
+        QObject::connect(&m_socket, &QTcpSocket::errorOccurred, &loop, &QEventLoop::quit);
+        timer.start(int(qMax<qint64>(1, qMin<qint64>(deadline.remainingTime(), 50))));
+        loop.exec();
+    }
+}
+
+bool MelodeckClient::Connect(const QHostAddress &host, quint16 port, const QHostAddress &source,
+                             int timeoutMs)
+{
+    m_pending.clear();
+    if (!source.isNull() && !m_socket.bind(source, 0))
+        return false;
+    m_socket.connectToHost(host, port);
+    WaitFor(timeoutMs, [this] {
+        return m_socket.state() == QAbstractSocket::ConnectedState ||
+               m_socket.state() == QAbstractSocket::UnconnectedState;
+    });
+    if (m_socket.state() != QAbstractSocket::ConnectedState)
+        return false;
+    m_socket.setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    return true;
+}
+
+void MelodeckClient::Disconnect()
+{
+    m_socket.abort();
+    m_pending.clear();
+}
+
+bool MelodeckClient::IsConnected() const
+{
+    return m_socket.state() == QAbstractSocket::ConnectedState;
+}
+
+bool MelodeckClient::Send(const QByteArray &bytes)
+{
+    if (!IsConnected())
+        return false;
+    if (m_socket.write(bytes) != bytes.size())
+        return false;
+    m_socket.flush();
+    return true;
+}
+
+std::optional<QByteArray> MelodeckClient::ReadExactly(qsizetype count, int timeoutMs)
+{
+    if (!WaitFor(timeoutMs, [&] { return m_pending.size() >= count; }))
+        return std::nullopt;
+    QByteArray result = m_pending.left(count);
+    m_pending.remove(0, count);
+    return result;
+}
+
+std::optional<QByteArray> MelodeckClient::ReadPacket(int timeoutMs)
+{
+    QDeadlineTimer deadline(timeoutMs);
+    if (!WaitFor(timeoutMs, [&] { return m_pending.size() >= PacketHeader::kSize; }))
+        return std::nullopt;
+    if (std::memcmp(m_pending.constData(), PacketHeader::kMagic, 4) != 0)
+        return std::nullopt;
+    // The download's end mark is told apart from an empty page by its payload.
+    const quint32 command = qFromBigEndian<quint32>(m_pending.constData() + 4);
+    if (command == Cmd::MultiDownloadData &&
+        !WaitFor(int(deadline.remainingTime()), [&] { return m_pending.size() >= 20; }))
+        return std::nullopt;
+    const qsizetype size = WireSize(m_pending.left(20));
+    return ReadExactly(size, int(qMax<qint64>(0, deadline.remainingTime())));
+}
+
+bool MelodeckClient::WaitForClose(int timeoutMs)
+{
+    return WaitFor(timeoutMs,
+                   [this] { return m_socket.state() == QAbstractSocket::UnconnectedState; });
+}
+
+QByteArray MelodeckClient::Drain(int ms)
+{
+    WaitFor(ms, [] { return false; });
+    QByteArray all = m_pending;
+    m_pending.clear();
+    return all;
+}
+
+qsizetype MelodeckClient::WireSize(const QByteArray &head)
+{
+    if (head.size() < PacketHeader::kSize)
+        return PacketHeader::kSize;
+    const quint32 command = qFromBigEndian<quint32>(head.constData() + 4);
+    const quint32 length = qFromBigEndian<quint32>(head.constData() + 8);
+    if (command == Cmd::ServerInfo)
+        return 36;
+    if (command == Cmd::PageData)
+        return 3944;
+    if (command == Cmd::MultiDownloadData && length == 4 && head.size() >= 20 &&
+        qFromBigEndian<quint32>(head.constData() + 16) == 0xFFFFFFFFu)
+        return 24;
+    return qsizetype(length) + PacketHeader::kSize;
+}
+
+QByteArray MelodeckClient::Request(quint32 command, quint32 param, const QByteArray &payload)
+{
+    QByteArray packet(PacketHeader::kSize, '\0');
+    std::memcpy(packet.data(), PacketHeader::kMagic, 4);
+    qToBigEndian<quint32>(command, packet.data() + 4);
+    qToBigEndian<quint32>(quint32(payload.size()), packet.data() + 8);
+    qToBigEndian<quint32>(param, packet.data() + 12);
+    return packet + payload;
+}

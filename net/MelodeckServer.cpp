@@ -1,0 +1,269 @@
+#include "net/MelodeckServer.h"
+
+#include "app/BuildInfo.h"
+#include "app/EventLog.h"
+#include "app/QueConfig.h"
+#include "net/CClientSocket.h"
+#include "net/CListenSocket.h"
+#include "net/Dispatcher.h"
+
+#include <QHostInfo>
+#include <QMutexLocker>
+#include <QTcpSocket>
+#include <QtEndian>
+#include <cstring>
+
+namespace {
+const QString kLocalAddress = QStringLiteral("127.0.0.1");
+
+QString DottedText(quint32 hostOrder)
+{
+    return QString::asprintf("%d.%d.%d.%d", int(hostOrder >> 24) & 0xFF,
+                             int(hostOrder >> 16) & 0xFF, int(hostOrder >> 8) & 0xFF,
+                             int(hostOrder) & 0xFF);
+}
+} // namespace
+
+MelodeckServer::MelodeckServer(const QueConfig &config, QObject *parent)
+    : QObject(parent), m_config(config)
+{
+}
+
+MelodeckServer::~MelodeckServer()
+{
+    StopServer();
+}
+
+bool MelodeckServer::StartServer()
+{
+    for (CClientSocket *channel : std::as_const(m_channelList))
+        DeleteChannel(channel);
+    m_channelList.clear();
+    m_port = CListenSocket::ListenPort();
+    m_listenSocket = std::make_unique<CListenSocket>();
+    connect(m_listenSocket.get(), &QTcpServer::newConnection, this,
+            &MelodeckServer::AcceptChannel);
+    if (!m_listenSocket->Listen(m_port)) {
+        m_startError = m_listenSocket->errorString();
+        return false;
+    }
+    m_serverRunning = true;
+    WriteLog("MelodeckServer started port %d [Version: %s %s].", int(m_port),
+             qUtf8Printable(BuildInfo::Date()), qUtf8Printable(BuildInfo::Time()));
+    return true;
+}
+
+void MelodeckServer::StopServer()
+{
+    if (!m_listenSocket && m_channelList.isEmpty())
+        return;
+    WriteLog("MelodeckServer stopped.");
+    if (m_listenSocket) {
+        m_listenSocket->close();
+        m_listenSocket.reset();
+    }
+    m_serverRunning = false;
+    for (CClientSocket *channel : std::as_const(m_channelList))
+        if (channel)
+            DeleteChannel(channel);
+    m_channelList.clear();
+}
+
+// Admits or refuses every connection waiting on the listener.
+void MelodeckServer::AcceptChannel()
+{
+    while (m_listenSocket && m_listenSocket->hasPendingConnections()) {
+        QTcpSocket *socket = m_listenSocket->nextPendingConnection();
+        if (!socket)
+            return;
+        AdmitChannel(std::make_unique<CClientSocket>(socket));
+    }
+}
+
+void MelodeckServer::AdmitChannel(std::unique_ptr<CClientSocket> channel)
+{
+    QTcpSocket *socket = channel->socket();
+    bool isIpv4 = false;
+    const quint32 peer = socket->peerAddress().toIPv4Address(&isIpv4);
+    if (!isIpv4) {
+        DeleteChannel(channel.release());
+        return;
+    }
+    const QString address = DottedText(peer);
+
+    int others = 0;
+    for (const CClientSocket *slot : std::as_const(m_channelList))
+        if (slot && slot->addressText != kLocalAddress && slot->addressText != address)
+            ++others;
+    if (others > kMaxOthers) {
+        WriteLog("ConRequest from [%s] refused. All %d Channeles allocated.",
+                 qUtf8Printable(address), int(m_channelList.size()));
+        DeleteChannel(channel.release());
+        return;
+    }
+    if (others > m_config.Users) {
+        // A terminal retrying from one address is logged once, not at every try.
+        if (address != m_lastRefusedAddress) {
+            m_lastRefusedAddress = address;
+            WriteLog("ConRequest from [%s] refused. All %d Channeles allocated (max. users).",
+                     qUtf8Printable(address), m_config.Users);
+        }
+        DeleteChannel(channel.release());
+        return;
+    }
+
+    // A terminal reconnecting from the same address replaces its old channel.
+    for (CClientSocket *old : std::as_const(m_channelList)) {
+        if (!old || old->addressText != address)
+            continue;
+        WriteLog("Client[%d] %d (%s - %d) : connection closed.", 0, old->station,
+                 qUtf8Printable(old->addressText), int(old->port));
+        ReleaseChannel(old);
+    }
+
+    const qsizetype freeSlot = m_channelList.indexOf(nullptr);
+    CClientSocket *ch = channel.release();
+    ch->setParent(this);
+    ch->address = qToBigEndian(peer);
+    ch->port = socket->peerPort();
+    ch->rxCount = 0;
+    ch->rxPending = 0;
+    ch->station = int(m_channelList.size());
+    ch->connectionState = CClientSocket::kAdmitted;
+    ch->sortMode = 1;
+    ch->currentPage = 0;
+    ch->addressText = address;
+    connect(ch, &CClientSocket::dataReady, this, &MelodeckServer::ReceiveOnChannel);
+    connect(ch, &CClientSocket::peerClosed, this, &MelodeckServer::CloseChannel);
+    connect(ch, &CClientSocket::stalled, this, &MelodeckServer::CloseChannel);
+    {
+        QMutexLocker lock(&m_channelLock);
+        if (freeSlot >= 0) {
+            ch->station = int(freeSlot);
+            m_channelList[freeSlot] = ch;
+        } else {
+            m_channelList.append(ch);
+        }
+    }
+    WriteLog("Accepted ch %d, s %d for client [ %s - %d] user %d", 0, int(ch->socketHandle()),
+             qUtf8Printable(ch->addressText), int(ch->port), others);
+    Q_EMIT channelNotice(true);
+}
+
+// Reads everything the terminal has sent and hands it to the dispatcher.
+void MelodeckServer::ReceiveOnChannel(CClientSocket *channel)
+{
+    while (!m_reconnectRequested && channel->hasSocket() && !channel->closeRequested) {
+        QTcpSocket *socket = channel->socket();
+        const qint64 room = CClientSocket::kBufferSize - channel->rxPending;
+        const qint64 got = socket->read(channel->rxBuffer.data() + channel->rxPending, room);
+        if (got <= 0)
+            break;
+        channel->rxCount = int(got) + channel->rxPending;
+        const int rest = m_dispatcher ? m_dispatcher->DpfHandleMsg(*channel) : 0;
+        if (rest >= 1 && rest <= channel->rxCount) {
+            std::memmove(channel->rxBuffer.data(),
+                         channel->rxBuffer.data() + channel->rxCount - rest, size_t(rest));
+            channel->rxPending = rest;
+        } else {
+            channel->rxPending = 0;
+        }
+    }
+    if (channel->closeRequested) {
+        CloseOversizeChannel(channel);
+        return;
+    }
+    if (m_reconnectRequested)
+        CloseRemoteChannels(); // may delete `channel`; nothing touches it afterwards
+}
+
+// The peer closed the connection (or stopped reading for good).
+void MelodeckServer::CloseChannel(CClientSocket *channel)
+{
+    {
+        QMutexLocker lock(&m_channelLock);
+        const qsizetype slot = m_channelList.indexOf(channel);
+        if (slot < 0)
+            return; // already closed by the server
+        m_channelList[slot] = nullptr;
+    }
+    WriteLog("Client[%d] %d (%s) : connection closed.", 0, channel->station,
+             qUtf8Printable(channel->addressText));
+    Q_EMIT channelNotice(false);
+    DeleteChannel(channel);
+}
+
+void MelodeckServer::CloseRemoteChannels()
+{
+    for (CClientSocket *channel : std::as_const(m_channelList)) {
+        if (!channel || channel->addressText == kLocalAddress)
+            continue;
+        WriteLog("Closed client %d (%s - %d).", channel->station,
+                 qUtf8Printable(channel->addressText), int(channel->port));
+        ReleaseChannel(channel);
+    }
+    m_reconnectRequested = false;
+}
+
+// A header declared a packet larger than the receive buffer: it can never
+// complete, so the terminal is dropped rather than left stuck.
+void MelodeckServer::CloseOversizeChannel(CClientSocket *channel)
+{
+    WriteLog("Closed client %d (%s - %d).", channel->station,
+             qUtf8Printable(channel->addressText), int(channel->port));
+    ReleaseChannel(channel);
+    Q_EMIT channelNotice(false);
+}
+
+void MelodeckServer::ReleaseChannel(CClientSocket *channel)
+{
+    QMutexLocker lock(&m_channelLock);
+    const qsizetype slot = m_channelList.indexOf(channel);
+    if (slot >= 0)
+        m_channelList[slot] = nullptr;
+    DeleteChannel(channel);
+}
+
+// Closes the connection now; the object goes once the event loop is back,
+// since it may be in the middle of emitting a signal.
+void MelodeckServer::DeleteChannel(CClientSocket *channel)
+{
+    if (!channel)
+        return;
+    channel->disconnect(this);
+    channel->Drop();
+    channel->deleteLater();
+}
+
+bool MelodeckServer::SetChannelBlocked(int station, bool value)
+{
+    if (station < 0 || station >= m_channelList.size())
+        return false;
+    CClientSocket *channel = m_channelList[station];
+    if (!channel || channel->connectionState == 0)
+        return false;
+    channel->blocked = value ? 1 : 0;
+    return true;
+}
+
+CClientSocket *MelodeckServer::LocalClient() const
+{
+    return FindChannel(kLocalAddress);
+}
+
+CClientSocket *MelodeckServer::FindChannel(const QString &address) const
+{
+    for (CClientSocket *channel : m_channelList)
+        if (channel && channel->hasSocket() && channel->addressText == address)
+            return channel;
+    return nullptr;
+}
+
+QString MelodeckServer::HostAddressText()
+{
+    const QHostInfo info = QHostInfo::fromName(QHostInfo::localHostName());
+    for (const QHostAddress &address : info.addresses())
+        if (address.protocol() == QAbstractSocket::IPv4Protocol)
+            return address.toString();
+    return {};
+}
