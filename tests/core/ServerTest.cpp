@@ -8,6 +8,7 @@
 #include "tests/support/TempDir.h"
 #include "tests/support/Wait.h"
 
+#include <QTcpSocket>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -241,4 +242,29 @@ TEST_F(ServerTest, ServerInfoCarriesTheQueueOptionsInTheirBytes)
     ASSERT_TRUE(reply.has_value());
     EXPECT_EQ(*reply, Hex("4F525641 00008110 00000010 00000000 00000000 0000000000000000"
                           "00 01 00 00 01 01 0000"));
+}
+
+TEST_F(ServerTest, TerminalThatStopsReadingIsClosedOnceRepliesBackUp)
+{
+    QTcpSocket lazy;
+    lazy.setReadBufferSize(1);
+    lazy.setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, 4096);
+    ASSERT_TRUE(lazy.bind(TerminalAddress(0), 0));
+    lazy.connectToHost(QHostAddress::LocalHost, app->server().port());
+    ASSERT_TRUE(WaitUntil([&] { return CountLog(QStringLiteral("Accepted ch")) == 1; }));
+    auto other = Terminal(1);
+
+    // Far more replies than the kernel buffers and the 1 MiB allowance hold.
+    QByteArray burst;
+    for (int i = 0; i < 4096; ++i)
+        burst += ServerInfoRequest();
+    const QString closed = QStringLiteral("Client[0] 0 (127.0.0.2) : connection closed.");
+    for (int round = 0; round < 400 && CountLog(closed) == 0; ++round) {
+        lazy.write(burst);
+        Pump(5);
+    }
+    EXPECT_EQ(CountLog(closed), 1);
+    // The other terminal is still served.
+    other->Send(ServerInfoRequest());
+    EXPECT_TRUE(other->ReadPacket().has_value());
 }
