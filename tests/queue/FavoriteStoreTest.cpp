@@ -76,8 +76,12 @@ TEST_F(FavoriteStoreTest, SavesPartyAsOneUtf16Line)
     EXPECT_EQ(store.rows().row(0), (QStringList{"Party", "1203,45"}));
 }
 
-TEST_F(FavoriteStoreTest, SavingNoListsLeavesAnEmptyFile)
+TEST_F(FavoriteStoreTest, EmptyStoreLoadsAndSavesNothing)
 {
+    store.LoadFavoriteLists(); // no file yet
+    EXPECT_EQ(store.listCount(), 0);
+    EXPECT_EQ(store.rows().rowCount(), 0);
+
     WriteFileBytes(FilePath(), Utf16File(QStringLiteral("Old|1\r\n")));
     store.SaveFavoriteLists();
     EXPECT_TRUE(QFile::exists(FilePath()));
@@ -172,14 +176,6 @@ TEST_F(FavoriteStoreTest, LoadReadsUtf8AndKeepsUnparsableSongsAsZero)
     ASSERT_TRUE(store.AddSongToFavoriteList(QStringLiteral("Mix"), 9));
     EXPECT_EQ(store.list(0).songNumbers, Songs({9, 5}));
     EXPECT_EQ(store.FileBytes(), Utf16File(QStringLiteral("Mix|9,5\r\nCaf\u00E9|-5\r\n")));
-}
-
-TEST_F(FavoriteStoreTest, MissingFileLoadsNothing)
-{
-    store.LoadFavoriteLists();
-    EXPECT_EQ(store.listCount(), 0);
-    EXPECT_EQ(store.rows().rowCount(), 0);
-    EXPECT_FALSE(QFile::exists(FilePath()));
 }
 
 TEST_F(FavoriteStoreTest, NameWithBarComesBackAsListWithoutSongs)

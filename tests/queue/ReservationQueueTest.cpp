@@ -98,6 +98,7 @@ TEST_F(ReservationQueueTest, HeadInsertGoesFirstAndKeepsIndexCells)
 
     EXPECT_EQ(Queued(), (Nums{9, 1, 2, 3}));
     EXPECT_EQ(RowNumbers(), (Nums{9, 1, 2, 3}));
+    EXPECT_EQ(queue.Numbers(2), (Nums{9, 1})); // BookList takes only the first ones
     EXPECT_EQ(queue.rows().cell(0, ReservationQueue::TitleColumn), QStringLiteral("Title 9"));
     EXPECT_EQ(queue.entry(0).station, 4u);
     // "Index" is the position at insertion; the rows behind are not renumbered.
@@ -115,13 +116,11 @@ TEST_F(ReservationQueueTest, AddWritesEveryCellOfTheRow)
                                                 "Artist 12", "-2", "3", "Abc"}));
     EXPECT_EQ(queue.entry(0).reservedAt, now);
     EXPECT_FALSE(queue.entry(0).acceptedAt.isValid());
-}
 
-TEST_F(ReservationQueueTest, TimeCellPadsTwoDigitFieldsWithSpaces)
-{
+    // Month, day and hour are padded with spaces, not zeros.
     now = QDateTime(QDate(2024, 11, 28), QTime(23, 5, 9));
     Queue({1});
-    EXPECT_EQ(queue.rows().cell(0, ReservationQueue::TimeColumn), QStringLiteral("1128 23:05:09"));
+    EXPECT_EQ(queue.rows().cell(1, ReservationQueue::TimeColumn), QStringLiteral("1128 23:05:09"));
 }
 
 TEST_F(ReservationQueueTest, UnknownSongIsRefusedAndChangesNothing)
@@ -355,14 +354,6 @@ TEST_F(ReservationQueueTest, AcceptStampsEntryAndStatusCell)
     queue.AcceptEntry(-1, accepted);
     EXPECT_EQ(queue.rows().rowCount(), 2);
     EXPECT_FALSE(queue.entry(0).acceptedAt.isValid());
-}
-
-TEST_F(ReservationQueueTest, NumbersGivesAtMostTheAskedCount)
-{
-    Queue({1, 2, 3});
-    EXPECT_EQ(queue.Numbers(31), (Nums{1, 2, 3}));
-    EXPECT_EQ(queue.Numbers(2), (Nums{1, 2}));
-    EXPECT_EQ(queue.Numbers(-1), Nums());
 }
 
 } // namespace
