@@ -1,0 +1,226 @@
+#include "queue/FavoriteStore.h"
+
+#include "app/DataPath.h"
+#include "app/EventLog.h"
+#include "app/NumberText.h"
+#include "catalogue/CStdioFileEx.h"
+
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QtEndian>
+#include <algorithm>
+
+namespace {
+
+// -1, 0 or 1 as `a` sorts before, equal to or after `b`, unit by unit as
+// unsigned 16-bit values.
+int CompareUnits(QStringView a, QStringView b)
+{
+    const qsizetype common = std::min(a.size(), b.size());
+    for (qsizetype i = 0; i < common; ++i) {
+        if (a[i].unicode() != b[i].unicode())
+            return a[i].unicode() < b[i].unicode() ? -1 : 1;
+    }
+    if (a.size() == b.size())
+        return 0;
+    return a.size() < b.size() ? -1 : 1;
+}
+
+} // namespace
+
+// An empty store; all 5,000 list slots are allocated here, once.
+FavoriteStore::FavoriteStore(QString filePath)
+    : m_filePath(std::move(filePath)), m_lists(std::make_unique<FavoriteList[]>(kCapacity)),
+      m_rows({QStringLiteral("Favorite List"), QStringLiteral("Songs")})
+{
+}
+
+FavoriteStore::~FavoriteStore() = default;
+
+// List i, or an empty list outside the store.
+const FavoriteList &FavoriteStore::list(int i) const
+{
+    static const FavoriteList kNone;
+    if (i < 0 || i >= m_listCount)
+        return kNone;
+    return m_lists[i];
+}
+
+// The explicit path, else "Favorite.txt" in the data folder.
+QString FavoriteStore::filePath() const
+{
+    return m_filePath.isEmpty() ? DataPath(QStringLiteral("Favorite.txt")) : m_filePath;
+}
+
+// Reads the file line by line through the text reader and shows the lists.
+void FavoriteStore::LoadFavoriteLists()
+{
+    const QString path = filePath();
+    if (!QFileInfo::exists(path))
+        return;
+    CStdioFileEx file;
+    if (file.Open(path, CStdioFileEx::modeRead | CStdioFileEx::typeText)) {
+        QString line;
+        while (m_listCount < kCapacity && file.ReadString(line))
+            LoadLine(line);
+        file.Close();
+    }
+    if (m_listCount == 0)
+        return;
+    m_rows.clear();
+    for (int i = 0; i < m_listCount; ++i)
+        m_rows.appendRow({m_lists[i].NameView().toString(), m_lists[i].SongsText()});
+}
+
+// Writes the whole file through a temporary that replaces the old one only when complete.
+void FavoriteStore::SaveFavoriteLists() const
+{
+    const QByteArray bytes = FileBytes();
+    QSaveFile file(filePath());
+    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
+        return;
+    DebugTrace("SaveFavoriteLists: %s not written: %s", qUtf8Printable(file.fileName()),
+               qUtf8Printable(file.errorString()));
+}
+
+// The file's bytes: mark FF FE, then one UTF-16LE line per list ending in CR LF.
+QByteArray FavoriteStore::FileBytes() const
+{
+    if (m_listCount == 0)
+        return {};
+    QString text;
+    for (int i = 0; i < m_listCount; ++i) {
+        const FavoriteList &list = m_lists[i];
+        text += list.NameView();
+        text += u'|';
+        text += list.SongsText();
+        text += u"\r\n";
+    }
+    QByteArray bytes(2 + 2 * text.size(), '\0');
+    bytes[0] = char(0xFF);
+    bytes[1] = char(0xFE);
+    for (qsizetype i = 0; i < text.size(); ++i)
+        qToLittleEndian<quint16>(text[i].unicode(), bytes.data() + 2 + 2 * i);
+    return bytes;
+}
+
+// Copies out the numbers of the first list with that name, or zeros.
+bool FavoriteStore::FindFavoriteList(const QString &name, SongNumbers *numbers) const
+{
+    const int i = IndexOf(name);
+    if (numbers)
+        *numbers = i < 0 ? SongNumbers{} : m_lists[i].songNumbers;
+    return i >= 0;
+}
+
+// Adds an empty list behind the others, with its row.
+bool FavoriteStore::CreateFavoriteList(const QString &name)
+{
+    // The dispatcher only creates below capacity; this guard protects the table.
+    if (m_listCount >= kCapacity || name.size() > kMaxNameChars || IndexOf(name) >= 0)
+        return false;
+    FavoriteList &list = m_lists[m_listCount];
+    list = FavoriteList();
+    list.SetName(name);
+    ++m_listCount;
+    m_rows.appendRow({name, QString()});
+    return true;
+}
+
+// Writes the song into the list's first free place unless it is already there.
+bool FavoriteStore::AddSongToFavoriteList(const QString &name, quint32 number)
+{
+    if (number == 0 || m_listCount == 0)
+        return false;
+    const int i = IndexOf(name);
+    if (i < 0)
+        return false;
+    for (quint32 &slot : m_lists[i].songNumbers) {
+        if (slot == number)
+            break;
+        if (slot == 0) {
+            slot = number;
+            break;
+        }
+    }
+    // A duplicate or a full list is still a success for the terminal.
+    RefreshRow(i);
+    return true;
+}
+
+// Finds the list with a logged comparison per list, overwrites it and saves.
+bool FavoriteStore::ReplaceFavoriteList(const QString &name, const SongNumbers &numbers)
+{
+    if (m_listCount == 0)
+        return false;
+    int found = -1;
+    for (int i = 0; i < m_listCount && found < 0; ++i) {
+        const QStringView stored = m_lists[i].NameView();
+        const int result = CompareUnits(stored, name);
+        WriteLog("(%s, %s) result %d.", qUtf8Printable(stored.toString()), qUtf8Printable(name),
+                 result);
+        if (result == 0)
+            found = i;
+    }
+    if (found < 0)
+        return false;
+    m_lists[found].songNumbers = numbers;
+    RefreshRow(found);
+    SaveFavoriteLists();
+    return true;
+}
+
+// Closes the gap left by the list and empties the slot that fell free.
+bool FavoriteStore::DeleteFavoriteList(const QString &name)
+{
+    if (m_listCount == 0)
+        return false;
+    const int i = IndexOf(name);
+    if (i < 0)
+        return false;
+    std::copy(m_lists.get() + i + 1, m_lists.get() + m_listCount, m_lists.get() + i);
+    --m_listCount;
+    m_lists[m_listCount] = FavoriteList();
+    m_rows.removeRow(i);
+    return true;
+}
+
+// Linear scan in store order, exact unit-by-unit comparison.
+int FavoriteStore::IndexOf(QStringView name) const
+{
+    for (int i = 0; i < m_listCount; ++i)
+        if (m_lists[i].NameView() == name)
+            return i;
+    return -1;
+}
+
+// Name before the first bar; songs between the first and a second bar, split at commas.
+void FavoriteStore::LoadLine(const QString &line)
+{
+    const QString text = line.trimmed();
+    const qsizetype bar = text.indexOf(u'|');
+    if (bar < 0)
+        return;
+    QStringView songs = QStringView(text).mid(bar + 1);
+    const qsizetype secondBar = songs.indexOf(u'|');
+    if (secondBar >= 0)
+        songs = songs.left(secondBar);
+
+    FavoriteList &list = m_lists[m_listCount];
+    list = FavoriteList();
+    list.SetName(QStringView(text).left(bar));
+    int count = 0;
+    for (const QStringView piece : songs.tokenize(u',', Qt::SkipEmptyParts)) {
+        if (count == kMaxSongs)
+            break;
+        // A piece that is no number is kept as 0, which ends the list from then on.
+        list.songNumbers[count++] = quint32(ParseLeadingInt(piece.trimmed()));
+    }
+    ++m_listCount;
+}
+
+// Shows the list's current numbers.
+void FavoriteStore::RefreshRow(int i)
+{
+    m_rows.setCell(i, SongsColumn, m_lists[i].SongsText());
+}

@@ -1,0 +1,280 @@
+#include "queue/ReservationQueue.h"
+
+#include "app/EventLog.h"
+#include "app/NumberText.h"
+#include "catalogue/SongCatalogue.h"
+#include "catalogue/SongRecord.h"
+
+#include <QtEndian>
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+QStringList QueueHeaders()
+{
+    return {QStringLiteral("Index"),       QStringLiteral("Status"),
+            QStringLiteral("Time"),        QStringLiteral("Station"),
+            QStringLiteral("Song Number"), QStringLiteral("Song Title"),
+            QStringLiteral("Song Artist"), QStringLiteral("Key"),
+            QStringLiteral("Tempo"),       QStringLiteral("Customer")};
+}
+
+// "%2d%2d %2d:%02d:%02d" with month, day, hour, minute and second; a time never
+// stamped shows zeros.
+QString ReservedText(const QDateTime &time)
+{
+    if (!time.isValid())
+        return QString::asprintf("%2d%2d %2d:%02d:%02d", 0, 0, 0, 0, 0);
+    const QDate date = time.date();
+    const QTime clock = time.time();
+    return QString::asprintf("%2d%2d %2d:%02d:%02d", date.month(), date.day(), clock.hour(),
+                             clock.minute(), clock.second());
+}
+
+// A 20-unit big-endian name field up to its first zero unit.
+QString WireName(const char *field)
+{
+    QString name;
+    for (int i = 0; i < ReservationQueue::kWireNameUnits; ++i) {
+        const char16_t unit = qFromBigEndian<quint16>(field + 2 * i);
+        if (unit == 0)
+            break;
+        name.append(QChar(unit));
+    }
+    return name;
+}
+
+} // namespace
+
+// An empty queue with its empty view rows; all 5,000 slots are allocated here, once.
+ReservationQueue::ReservationQueue(SongLookup findSong, Clock clock)
+    : m_findSong(std::move(findSong)), m_clock(std::move(clock)),
+      m_entries(std::make_unique<QueueEntry[]>(kCapacity)), m_rows(QueueHeaders())
+{
+    if (!m_clock)
+        m_clock = [] { return QDateTime::currentDateTime(); };
+    if (!m_findSong)
+        m_findSong = [](quint32) -> const SongRecord * { return nullptr; };
+}
+
+ReservationQueue::~ReservationQueue() = default;
+
+// A lookup that asks the catalogue at each call, so reloads are seen at once.
+ReservationQueue::SongLookup ReservationQueue::LookupIn(const SongCatalogue &catalogue)
+{
+    return [&catalogue](quint32 number) { return catalogue.FindSongByNumber(number); };
+}
+
+// Entry i, or an empty entry outside the queue.
+const QueueEntry &ReservationQueue::entry(int i) const
+{
+    static const QueueEntry kNone;
+    if (i < 0 || i >= m_count)
+        return kNone;
+    return m_entries[i];
+}
+
+// Adds a song of the catalogue at the end or, for positionFlag 1, at the head.
+bool ReservationQueue::AddReservation(quint32 station, int positionFlag, quint32 number,
+                                      qint32 pitch, qint32 tempo, const QString &customer)
+{
+    // The dispatcher keeps the queue below capacity; this guard only protects the table.
+    if (m_count >= kCapacity)
+        return false;
+    if (!m_findSong(number))
+        return false;
+    int slot = m_count;
+    if (positionFlag == 1) {
+        std::copy_backward(m_entries.get(), m_entries.get() + m_count,
+                           m_entries.get() + m_count + 1);
+        slot = 0;
+    }
+    WriteEntry(slot, station, number, pitch, tempo, customer);
+    ++m_count;
+    InsertQueueRow(slot);
+    return true;
+}
+
+// Deletes by number (index or expectedCount -1) or by position with a count check.
+bool ReservationQueue::DeleteReservation(quint32 number, qint32 index, qint32 expectedCount)
+{
+    if (m_count == 0)
+        return false;
+    if (index == -1 || expectedCount == -1) {
+        index = FindNumber(number);
+        if (index < 0)
+            return false;
+    } else if (expectedCount != m_count) {
+        return false; // the terminal's view of the queue is stale
+    } else if (index < 0 || index >= m_count) {
+        return false;
+    }
+    RemoveEntry(index);
+    return true;
+}
+
+// Deletes the first entry with the song number shown in view row `row`.
+bool ReservationQueue::DeleteByNumber(int row)
+{
+    if (row < 0 || row >= m_rows.rowCount())
+        return false;
+    const quint32 number = quint32(ParseLeadingInt(m_rows.cell(row, NumberColumn)));
+    if (number == 0)
+        return true;
+    const int position = FindNumber(number);
+    if (position >= 0)
+        RemoveEntry(position);
+    return true;
+}
+
+// Edits or replaces the queue from a RequestSet packet.
+void ReservationQueue::ApplyQueueSet(quint32 station, QByteArrayView packet)
+{
+    if (packet.size() < kHeaderSize)
+        return;
+    const char *bytes = packet.data();
+    const quint16 mode = qFromBigEndian<quint16>(bytes + 12);
+    const qsizetype present = (packet.size() - kHeaderSize) / kWireEntrySize;
+    const int n = int(std::min<qsizetype>(
+        {qsizetype(qFromBigEndian<quint16>(bytes + 14)), present, qsizetype(kCapacity)}));
+
+    for (int i = 0; i < n; ++i) {
+        const char *wire = bytes + kHeaderSize + i * kWireEntrySize;
+        const quint32 number = qFromBigEndian<quint32>(wire);
+        const qint32 pitch = qFromBigEndian<qint16>(wire + 4);
+        const qint32 tempo = qFromBigEndian<qint16>(wire + 6);
+        const int slot = qFromBigEndian<qint16>(wire + 10);
+        if (slot < 0 || slot >= kCapacity)
+            continue;
+        if (mode != 0) {
+            WriteEntry(slot, station, number, pitch, tempo, WireName(wire + 12));
+            continue;
+        }
+        // Edit in place: only the requesting station's own entry, if it still holds that song.
+        QueueEntry &entry = m_entries[slot];
+        if (entry.station != station || entry.number != number)
+            continue;
+        entry.pitch = pitch;
+        entry.tempo = tempo;
+        entry.SetCustomer(WireName(wire + 12));
+        UpdateQueueRow(slot);
+    }
+    if (mode == 0)
+        return;
+    m_count = n;
+    m_rows.clear();
+    for (int i = 0; i < m_count; ++i)
+        InsertQueueRow(i);
+}
+
+// Stamps the accept time of row `row`'s entry and shows it in "Status".
+void ReservationQueue::AcceptEntry(int row, const QDateTime &now)
+{
+    if (row < 0 || row >= m_count)
+        return;
+    m_entries[row].acceptedAt = now;
+    m_rows.setCell(row, StatusColumn, FormatTimeStamp(now));
+}
+
+// Builds the QueueList packet: header, then one 52-byte entry per queued song.
+QByteArray ReservationQueue::BuildQueueList() const
+{
+    QByteArray packet(kHeaderSize + qsizetype(kWireEntrySize) * m_count, '\0');
+    char *bytes = packet.data();
+    std::memcpy(bytes, "ORVA", 4);
+    qToBigEndian<quint32>(kQueueListCommand, bytes + 4);
+    qToBigEndian<quint32>(quint32(kWireEntrySize * m_count), bytes + 8);
+    qToBigEndian<quint16>(1, bytes + 12);
+    qToBigEndian<quint16>(quint16(m_count), bytes + 14);
+    for (int i = 0; i < m_count; ++i) {
+        const QueueEntry &entry = m_entries[i];
+        char *wire = bytes + kHeaderSize + i * kWireEntrySize;
+        qToBigEndian<quint32>(entry.number, wire);
+        qToBigEndian<quint16>(quint16(entry.pitch), wire + 4);
+        qToBigEndian<quint16>(quint16(entry.tempo), wire + 6);
+        qToBigEndian<quint16>(quint16(entry.station), wire + 8);
+        qToBigEndian<quint16>(quint16(i), wire + 10);
+        for (int u = 0; u < kWireNameUnits && entry.customer[u] != 0; ++u)
+            qToBigEndian<quint16>(entry.customer[u], wire + 12 + 2 * u);
+    }
+    return packet;
+}
+
+// The first `max` song numbers in queue order.
+QList<quint32> ReservationQueue::Numbers(int max) const
+{
+    QList<quint32> numbers;
+    const int n = std::clamp(max, 0, m_count);
+    numbers.reserve(n);
+    for (int i = 0; i < n; ++i)
+        numbers.append(m_entries[i].number);
+    return numbers;
+}
+
+// Searches from the front, whatever the station.
+int ReservationQueue::FindNumber(quint32 number) const
+{
+    for (int i = 0; i < m_count; ++i)
+        if (m_entries[i].number == number)
+            return i;
+    return -1;
+}
+
+// Writes a whole slot as a fresh reservation.
+void ReservationQueue::WriteEntry(int slot, quint32 station, quint32 number, qint32 pitch,
+                                  qint32 tempo, QStringView customer)
+{
+    QueueEntry &entry = m_entries[slot];
+    entry.station = station;
+    entry.number = number;
+    entry.pitch = pitch;
+    entry.tempo = tempo;
+    entry.SetCustomer(customer);
+    entry.reservedAt = m_clock();
+    entry.acceptedAt = QDateTime();
+}
+
+// Removes the row, closes the gap and empties the slot that fell free.
+void ReservationQueue::RemoveEntry(int position)
+{
+    if (position < m_rows.rowCount())
+        m_rows.removeRow(position);
+    std::copy(m_entries.get() + position + 1, m_entries.get() + m_count,
+              m_entries.get() + position);
+    --m_count;
+    m_entries[m_count] = QueueEntry();
+}
+
+// Inserts row i; its "Index" is fixed now and never renumbered.
+void ReservationQueue::InsertQueueRow(int i)
+{
+    const QueueEntry &entry = m_entries[i];
+    QStringList cells(ColumnCount);
+    cells[IndexColumn] = QString::number(i + 1);
+    cells[TimeColumn] = ReservedText(entry.reservedAt);
+    cells[StationColumn] = QString::number(entry.station);
+    cells[NumberColumn] = QString::number(entry.number);
+    if (const SongRecord *song = m_findSong(entry.number)) {
+        cells[TitleColumn] = song->TitleText();
+        cells[ArtistColumn] = song->ArtistText();
+        cells[KeyColumn] = QString::number(entry.pitch);
+        cells[TempoColumn] = QString::number(entry.tempo);
+        cells[CustomerColumn] = entry.CustomerText();
+    } else {
+        cells[TitleColumn] = QStringLiteral("???");
+        cells[ArtistColumn] = QStringLiteral("???");
+    }
+    m_rows.insertRow(i, cells);
+}
+
+// Rewrites the editable cells of row i, only for a song of the catalogue.
+void ReservationQueue::UpdateQueueRow(int i)
+{
+    if (i >= m_rows.rowCount() || !m_findSong(m_entries[i].number))
+        return;
+    const QueueEntry &entry = m_entries[i];
+    m_rows.setCell(i, KeyColumn, QString::number(entry.pitch));
+    m_rows.setCell(i, TempoColumn, QString::number(entry.tempo));
+    m_rows.setCell(i, CustomerColumn, entry.CustomerText());
+}

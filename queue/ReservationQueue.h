@@ -1,0 +1,118 @@
+#pragma once
+
+#include "app/RowTable.h"
+#include "queue/QueueEntry.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QDateTime>
+#include <QList>
+#include <functional>
+#include <memory>
+
+struct SongRecord;
+class SongCatalogue;
+
+// The one reservation queue shared by all stations: up to 5,000 entries in
+// order, entry 0 first, each mirrored by the row of the same position in the
+// queue view's rows. It lives in memory only. Sending the queue to the local
+// client is the caller's job (BuildQueueList gives the packet).
+class ReservationQueue
+{
+public:
+    static constexpr int kCapacity = 5000;
+    // Wire layout of RequestSet and QueueList.
+    static constexpr quint32 kQueueListCommand = 0x00008142;
+    static constexpr int kHeaderSize = 16;
+    static constexpr int kWireEntrySize = 52;
+    static constexpr int kWireNameUnits = 20;
+
+    // The queue view's columns, in order.
+    enum Column
+    {
+        IndexColumn,
+        StatusColumn,
+        TimeColumn,
+        StationColumn,
+        NumberColumn,
+        TitleColumn,
+        ArtistColumn,
+        KeyColumn,
+        TempoColumn,
+        CustomerColumn,
+        ColumnCount
+    };
+
+    // Finds a song of the current catalogue by number: nullptr when it is not
+    // there (and always when the catalogue is empty).
+    using SongLookup = std::function<const SongRecord *(quint32 number)>;
+    // Gives the current local date and time.
+    using Clock = std::function<QDateTime()>;
+
+    // An empty clock stands for QDateTime::currentDateTime.
+    explicit ReservationQueue(SongLookup findSong, Clock clock = {});
+    ~ReservationQueue();
+    ReservationQueue(const ReservationQueue &) = delete;
+    ReservationQueue &operator=(const ReservationQueue &) = delete;
+
+    // A song lookup into `catalogue`, which must outlive the queue; reloads of
+    // the catalogue are seen at once.
+    static SongLookup LookupIn(const SongCatalogue &catalogue);
+
+    // --- State ---
+    int count() const { return m_count; }
+    // Entry i (0..count-1); any other i gives an empty entry.
+    const QueueEntry &entry(int i) const;
+    // The queue view's rows ("Index" .. "Customer"); row i shows entry i.
+    RowTable &rows() { return m_rows; }
+    const RowTable &rows() const { return m_rows; }
+
+    // --- Operations ---
+    // Queues a song of the catalogue at the end, or at the head when
+    // positionFlag is 1. False (nothing changes) for a song not in the
+    // catalogue, and for a full queue.
+    bool AddReservation(quint32 station, int positionFlag, quint32 number, qint32 pitch,
+                        qint32 tempo, const QString &customer);
+    // Deletes the first entry with `number` when index or expectedCount is -1;
+    // otherwise entry `index`, whatever its number, provided the queue still
+    // holds expectedCount entries. False (nothing changes) for an empty queue,
+    // a number not queued, a stale count or an index outside the queue.
+    bool DeleteReservation(quint32 number, qint32 index, qint32 expectedCount);
+    // The operator's Delete on view row `row`: deletes the first entry with the
+    // row's song number (none when it reads as 0). True when `row` is a row of
+    // the view: the caller then sends the queue to the local client.
+    bool DeleteByNumber(int row);
+    // Applies a RequestSet packet (header included) from `station`: mode 0 edits
+    // key, tempo and name of that station's matching entries; any other mode
+    // replaces the queue. Entries the payload lacks, beyond 5,000 or whose index
+    // lies outside 0..4,999 are left out. A packet shorter than its header is ignored.
+    void ApplyQueueSet(quint32 station, QByteArrayView packet);
+    // The operator's accept of view row `row`: stamps the entry's acceptedAt
+    // and shows it in the row's "Status" cell. Rows without an entry are ignored.
+    void AcceptEntry(int row, const QDateTime &now);
+
+    // --- Readers ---
+    // The whole QueueList packet (header included) for the local client.
+    QByteArray BuildQueueList() const;
+    // The song numbers of the first `max` entries, in queue order (BookList).
+    QList<quint32> Numbers(int max) const;
+
+private:
+    // Position of the first entry with `number`, or -1.
+    int FindNumber(quint32 number) const;
+    // Fills slot `slot` as a new reservation stamped now, not accepted.
+    void WriteEntry(int slot, quint32 station, quint32 number, qint32 pitch, qint32 tempo,
+                    QStringView customer);
+    // Takes entry `position` out of the queue together with its view row.
+    void RemoveEntry(int position);
+    // Inserts the view row of entry i at row i.
+    void InsertQueueRow(int i);
+    // Rewrites "Key", "Tempo" and "Customer" of row i from its entry.
+    void UpdateQueueRow(int i);
+
+    SongLookup m_findSong;
+    Clock m_clock;
+    std::unique_ptr<QueueEntry[]> m_entries;
+    int m_count = 0;
+    RowTable m_rows;
+};
