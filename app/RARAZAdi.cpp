@@ -5,15 +5,22 @@
 #include "catalogue/SongCatalogue.h"
 #include "net/CListenSocket.h"
 #include "net/Dispatcher.h"
+#include "net/LocalClientRelay.h"
 #include "net/MelodeckServer.h"
+#include "queue/FavoriteStore.h"
+#include "queue/ReservationQueue.h"
 
 #include <QFileInfo>
 
 RARAZAdi::RARAZAdi(QObject *parent)
     : QObject(parent), m_logRows({QStringLiteral("Time"), QStringLiteral("Action")}),
       m_catalogue(std::make_unique<SongCatalogue>()),
+      m_queue(std::make_unique<ReservationQueue>(ReservationQueue::LookupIn(*m_catalogue))),
+      m_favorites(std::make_unique<FavoriteStore>()),
       m_server(std::make_unique<MelodeckServer>(m_config)),
-      m_dispatcher(std::make_unique<Dispatcher>(*m_server, *m_catalogue, m_config))
+      m_relay(std::make_unique<LocalClientRelay>(*m_server, *m_queue)),
+      m_dispatcher(std::make_unique<Dispatcher>(*m_server, *m_catalogue, m_config, *m_queue,
+                                                *m_favorites, *m_relay))
 {
     m_server->setDispatcher(m_dispatcher.get());
     EventLog::Attach(&m_logRows);
@@ -35,6 +42,7 @@ bool RARAZAdi::InitInstance()
     m_catalogue->LoadSongDatabase(QFileInfo::exists(songBook)
                                       ? songBook
                                       : DataPath(QStringLiteral("moxiinfo.dat")));
+    m_favorites->LoadFavoriteLists();
     return m_server->StartServer();
 }
 
@@ -44,6 +52,7 @@ void RARAZAdi::Shutdown()
         return;
     m_shutDown = true;
     m_server->StopServer();
+    m_favorites->SaveFavoriteLists();
 }
 
 QString RARAZAdi::InstanceName()

@@ -9,11 +9,15 @@
 #include <memory>
 
 class Dispatcher;
+class FavoriteStore;
+class LocalClientRelay;
 class MelodeckServer;
+class ReservationQueue;
 class SongCatalogue;
 
 // The application object: owns the queue options, the song catalogue, the
-// listener with its channels, and the log and client lists, for the whole run.
+// reservation queue, the favourite lists, the listener with its channels, and
+// the log and client lists, for the whole run.
 // The window is a thin layer over it.
 class RARAZAdi : public QObject
 {
@@ -33,6 +37,9 @@ public:
 
     QueConfig &config() { return m_config; }
     SongCatalogue &catalogue() { return *m_catalogue; }
+    ReservationQueue &queue() { return *m_queue; }
+    FavoriteStore &favorites() { return *m_favorites; }
+    const LocalClientRelay &relay() const { return *m_relay; }
     MelodeckServer &server() { return *m_server; }
     RowTable &logRows() { return m_logRows; }
     ClientTable &clientRows() { return m_clientRows; }
@@ -42,7 +49,10 @@ private:
     RowTable m_logRows;
     ClientTable m_clientRows;
     std::unique_ptr<SongCatalogue> m_catalogue;
+    std::unique_ptr<ReservationQueue> m_queue;
+    std::unique_ptr<FavoriteStore> m_favorites;
     std::unique_ptr<MelodeckServer> m_server;
+    std::unique_ptr<LocalClientRelay> m_relay;
     std::unique_ptr<Dispatcher> m_dispatcher;
     bool m_shutDown = false;
 };

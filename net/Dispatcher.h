@@ -4,8 +4,11 @@
 #include <QtGlobal>
 
 class CClientSocket;
+class FavoriteStore;
+class LocalClientRelay;
 class MelodeckServer;
 class PacketReader;
+class ReservationQueue;
 class SongCatalogue;
 struct PacketHeader;
 struct QueConfig;
@@ -15,19 +18,41 @@ struct QueConfig;
 class Dispatcher
 {
 public:
-    Dispatcher(MelodeckServer &server, const SongCatalogue &catalogue, const QueConfig &config);
+    Dispatcher(MelodeckServer &server, const SongCatalogue &catalogue, const QueConfig &config,
+               ReservationQueue &queue, FavoriteStore &favorites, const LocalClientRelay &relay);
 
     // Handles every complete packet held in the channel's receive buffer, in
     // order, and returns how many trailing bytes wait for the next receive.
     int DpfHandleMsg(CClientSocket &channel);
+
+    // The last remote number key, echoed in every BookList.
+    quint32 numberKey() const { return m_numberKey; }
 
 private:
     // False for a command this server does not know.
     bool Handle(CClientSocket &channel, const PacketHeader &header, const PacketReader &packet);
 
     void RequestServerInfo(CClientSocket &channel);
+    void RequestAdd(CClientSocket &channel, const PacketHeader &header, const PacketReader &packet);
+    void RequestDel(CClientSocket &channel, const PacketReader &packet);
+    void RequestSet(CClientSocket &channel, const PacketHeader &header, const PacketReader &packet);
+    void RequestBookList(CClientSocket &channel);
+    void RequestFavoriteList(CClientSocket &channel, const PacketReader &packet);
+    void NewFavoriteList(CClientSocket &channel, const PacketReader &packet);
+    void SetFavoriteList(CClientSocket &channel, const PacketReader &packet);
+    void AddFavoriteList(CClientSocket &channel, const PacketReader &packet);
+    void AddFavoriteCreate(const PacketReader &packet);
+    void RemoteControlKey(const PacketHeader &header);
+    void RemoconNumberKey(const PacketHeader &header);
 
     MelodeckServer &m_server;
     const SongCatalogue &m_catalogue;
     const QueConfig &m_config;
+    ReservationQueue &m_queue;
+    FavoriteStore &m_favorites;
+    const LocalClientRelay &m_relay;
+    quint32 m_numberKey = 0;
+    // The station and queue length last logged by RequestBookList.
+    int m_bookListStation = -1;
+    int m_bookListLength = -1;
 };

@@ -23,6 +23,7 @@ public:
     QByteArray bytes(qsizetype offset, qsizetype count) const;
 
     qsizetype size() const { return m_packet.size(); }
+    QByteArrayView view() const { return m_packet; }
     bool shortRead() const { return m_short; }
 
 private:

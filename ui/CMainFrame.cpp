@@ -1,6 +1,8 @@
 #include "ui/CMainFrame.h"
 
 #include "app/RARAZAdi.h"
+#include "queue/FavoriteStore.h"
+#include "queue/ReservationQueue.h"
 #include "ui/RowTableModel.h"
 
 #include <QCloseEvent>
@@ -18,6 +20,8 @@ CMainFrame::CMainFrame(RARAZAdi &app, QWidget *parent) : QMainWindow(parent), m_
     layout->setSpacing(2);
 
     m_tabs = new QTabWidget(central);
+    m_tabs->addTab(MakeList(m_app.queue().rows(), m_tabs), QStringLiteral("Queue"));
+    m_tabs->addTab(MakeList(m_app.favorites().rows(), m_tabs), QStringLiteral("Favorite List"));
     m_tabs->addTab(MakeList(m_app.logRows(), m_tabs), QStringLiteral("Log"));
     layout->addWidget(m_tabs, 1);
 
