@@ -101,8 +101,7 @@ bool CStdioFileEx::ReadString(QString &line)
         qFromLittleEndian<quint16>(m_byteLine.constData(), line.size(), line.data());
     } else {
         // A line that does not convert still counts as read, as an empty string.
-        Converter(m_decoder, m_decoderMadeFor, CodePageConverter::ToUtf16)
-            .Decode(m_byteLine, line);
+        Converter(m_decoder, m_decoderMadeFor, CodePageConverter::ToUtf16).Decode(m_byteLine, line);
     }
     if (line.endsWith(u'\r'))
         line.chop(1);
@@ -286,8 +285,7 @@ CodePageConverter &CStdioFileEx::Converter(CodePageConverter &converter, int &ma
                                            CodePageConverter::Direction direction)
 {
     if (madeFor != m_nCodePage) {
-        converter.Reset(m_nCodePage == kAnsiCodePage ? SystemCodePage() : m_nCodePage,
-                        direction);
+        converter.Reset(m_nCodePage == kAnsiCodePage ? SystemCodePage() : m_nCodePage, direction);
         madeFor = m_nCodePage;
     }
     return converter;

@@ -109,9 +109,8 @@ bool CodePageConverter::Decode(QByteArrayView bytes, QString &text)
         text.resize(end - begin);
         return true;
     }
-    return RunIconv(m_handle, bytes, text, [](char *&, size_t &, QString &, size_t &) {
-        return false;
-    });
+    return RunIconv(m_handle, bytes, text,
+                    [](char *&, size_t &, QString &, size_t &) { return false; });
 }
 
 // Encodes UTF-16 text, putting the default character in for what the code page lacks.

@@ -10,7 +10,11 @@
 class CodePageConverter
 {
 public:
-    enum Direction { ToUtf16, FromUtf16 };
+    enum Direction
+    {
+        ToUtf16,
+        FromUtf16
+    };
 
     CodePageConverter() = default;
     CodePageConverter(int codePage, Direction direction);

@@ -176,9 +176,8 @@ quint32 SongCatalogue::YearTimestamp(const QDateTime &when)
     if (!date.isValid() || !time.isValid())
         return 0;
     const quint32 day = quint32(date.dayOfYear() - 1);
-    const quint32 seconds =
-        ((day * 24 + quint32(time.hour())) * 60 + quint32(time.minute())) * 60 +
-        quint32(time.second());
+    const quint32 seconds = ((day * 24 + quint32(time.hour())) * 60 + quint32(time.minute())) * 60 +
+                            quint32(time.second());
     // At most 3,162,239,900 at the end of a leap year: fits 32 bits.
     return seconds * 100;
 }
@@ -222,8 +221,8 @@ bool SongCatalogue::LoadRecordFile(const QString &path)
         const qint64 got = ReadFully(file, m_readBuffer.get(), wanted);
         // A short last record still counts; its missing bytes stay zero.
         for (qint64 offset = 0; offset < got; offset += SongRecord::kSize, ++count) {
-            m_records[count] = SongRecord::Decode(buffer + offset,
-                                                  std::min<qint64>(SongRecord::kSize, got - offset));
+            m_records[count] = SongRecord::Decode(
+                buffer + offset, std::min<qint64>(SongRecord::kSize, got - offset));
             std::copy_n(kDefaultLanguage, kLanguageUnits, &m_languages[count * kLanguageUnits]);
         }
         if (got < wanted)
@@ -330,8 +329,9 @@ void SongCatalogue::SortIndexes()
             MakeTitleKey(title, TextLength(title, SongRecord::kTitleUnits), key);
         std::fill(key + length, key + kKeyUnits, u'\0');
     }
-    SortIndex(ByTitle, kKeyUnits,
-              [this](quint32 i) -> const char16_t * { return &m_titleKeys[size_t(i) * kKeyUnits]; });
+    SortIndex(ByTitle, kKeyUnits, [this](quint32 i) -> const char16_t * {
+        return &m_titleKeys[size_t(i) * kKeyUnits];
+    });
     SortIndex(ByArtist, SongRecord::kArtistUnits,
               [this](quint32 i) -> const char16_t * { return m_records[i].artist; });
     SortIndex(ByExtra, SongRecord::kExtraUnits,
@@ -357,12 +357,13 @@ template <typename TextOf> void SongCatalogue::SortIndex(int sortMode, int width
             packed[unit / 4] |= quint64(text[unit]) << (48 - 16 * (unit % 4));
         entries[i] = {packed[0], packed[1], i};
     }
-    // Ties end in load order, which FindSongByNumber relies on.
-    std::sort(entries, entries + count, [&](const SortEntry &a, const SortEntry &b) {
-        if (a.head != b.head)
-            return a.head < b.head;
-        if (a.next != b.next)
-            return a.next < b.next;
+    std::sort(entries, entries + count, [](const SortEntry &a, const SortEntry &b) {
+        return a.head != b.head ? a.head < b.head : a.next < b.next;
+    });
+    // Runs of equal prefixes are ordered by the rest of their texts, then by load
+    // position (which FindSongByNumber relies on). Sorting each run on its own
+    // reads each text about once, not once per comparison.
+    const auto byRest = [&](const SortEntry &a, const SortEntry &b) {
         if (width > kPrefixUnits && (a.next & 0xFFFF) != 0) {
             const int order = CompareText(textOf(a.position) + kPrefixUnits,
                                           textOf(b.position) + kPrefixUnits, width - kPrefixUnits);
@@ -370,7 +371,16 @@ template <typename TextOf> void SongCatalogue::SortIndex(int sortMode, int width
                 return order < 0;
         }
         return a.position < b.position;
-    });
+    };
+    for (quint32 begin = 0; begin < count;) {
+        quint32 end = begin + 1;
+        while (end < count && entries[end].head == entries[begin].head &&
+               entries[end].next == entries[begin].next)
+            ++end;
+        if (end - begin > 1)
+            std::sort(entries + begin, entries + end, byRest);
+        begin = end;
+    }
     const SongRecord **index = m_indexes[sortMode].get();
     for (quint32 i = 0; i < count; ++i)
         index[i] = &m_records[entries[i].position];
