@@ -1,7 +1,10 @@
 #pragma once
 
+#include "catalogue/CodePageConverter.h"
+
 #include <QFile>
 #include <QString>
+#include <limits>
 
 // The system's one text-file class. Reads a file line by line into UTF-16
 // whatever its encoding (UTF-16LE with mark FF FE, UTF-8 with mark EF BB BF,
@@ -59,10 +62,32 @@ public:
 
 private:
     bool ReadRawLine(QByteArray &bytes);
+    void DetectEncoding();
+    bool HoldsMultiByteUtf8();
+    bool FillBuffer();
+    qint64 StreamPos() const;
+    void SkipBytes(qint64 count);
+    CodePageConverter &Converter(CodePageConverter &converter, int &madeFor,
+                                 CodePageConverter::Direction direction);
 
     QFile m_file;
     quint32 m_nOpenFlags = 0;
     bool m_bUtf16 = false;
     int m_nCodePage = kAnsiCodePage;
     bool m_bAtStart = true;
+    int m_nMarkBytes = 0; // length of the byte-order mark Open found
+
+    // Read-ahead over the unbuffered file; lines are cut out of it.
+    QByteArray m_readBuffer;
+    qsizetype m_readPos = 0;
+    qsizetype m_readEnd = 0;
+    // The current line's bytes, and the converted bytes to be written; reused.
+    QByteArray m_byteLine;
+
+    // Converters for the code page in use, reopened only when it changes.
+    CodePageConverter m_decoder;
+    CodePageConverter m_encoder;
+    static constexpr int kNoConverter = std::numeric_limits<int>::min();
+    int m_decoderMadeFor = kNoConverter; // the m_nCodePage value the converter serves
+    int m_encoderMadeFor = kNoConverter;
 };

@@ -2,6 +2,7 @@
 
 #include "catalogue/SongRecord.h"
 
+#include <QDateTime>
 #include <QString>
 #include <memory>
 
@@ -12,6 +13,8 @@ class SongCatalogue
 {
 public:
     static constexpr int kCapacity = 200000;
+    // First four bytes of both the .dat and the .idx file: 57 61 31 47.
+    static constexpr quint32 kFileMagic = 0x47316157;
     enum SortMode { ByNumber = 0, ByTitle = 1, ByArtist = 2, ByExtra = 3 };
 
     SongCatalogue();
@@ -36,10 +39,41 @@ public:
     // entries 0..songCount-1 are valid.
     const SongRecord *const *IndexFor(int sortMode) const;
 
+    // The text that title order compares: one leading "A " or "The " (any case)
+    // dropped, then the ASCII letters a to z upper-cased.
+    static QString TitleKey(QStringView title);
+    // Hundredths of a second from 1 January 00:00:00 of the year to `when`, to
+    // the second; the timestamp of a catalogue loaded from a text song list.
+    // 0 for an invalid date or time.
+    static quint32 YearTimestamp(const QDateTime &when);
+
 private:
+    // One sort entry: the first eight units of a key packed so that integer
+    // comparison orders them, and the song's load position.
+    struct SortEntry
+    {
+        quint64 head;
+        quint64 next;
+        quint32 position;
+    };
+
+    void Clear();
+    bool LoadRecordFile(const QString &path);
+    void LoadLanguageFile(const QString &path);
+    bool LoadTextList(const QString &path);
+    void AddTextSong(QStringView line, const char16_t *language);
+    void SortIndexes();
+    template <typename TextOf> void SortIndex(int sortMode, int width, TextOf textOf);
+
     std::unique_ptr<SongRecord[]> m_records;
     std::unique_ptr<char16_t[]> m_languages; // 4 units per song
     std::unique_ptr<const SongRecord *[]> m_indexes[4];
+    // Scratch space for sorting, allocated with the tables: each title's key
+    // (48 units, zero-filled) and the entries being sorted.
+    std::unique_ptr<char16_t[]> m_titleKeys;
+    std::unique_ptr<SortEntry[]> m_sortEntries;
+    // Read buffer for the record and language files.
+    std::unique_ptr<char[]> m_readBuffer;
     quint32 m_songCount = 0;
     quint64 m_timestamp = 0;
 };
