@@ -110,8 +110,8 @@ TEST_F(Reservations, AddTravelsToTheLocalClientByteForByte)
     ASSERT_TRUE(pushed.has_value());
     EXPECT_EQ(pushed->toHex().toStdString(),
               "4f525641000081420000003400010001" // QueueList, 52 bytes, one entry
-              "000004d2fffe00000000000000410062006300000000000000000000000000000000"
-              "0000000000000000000000000000");
+              "000004d2" "fffe" "0000" "0000" "0000" // number, pitch, tempo, station, index
+              "004100620063" + std::string(68, '0'));
     EXPECT_TRUE(server.WaitForLog(QStringLiteral("Requested add number 1234, pitch -2, tempo 0, name Abc.")));
 
     // A song missing from the catalogue answers 0 and still pushes the queue.
@@ -158,9 +158,13 @@ TEST_F(Reservations, LocalClientEditsAndReplacesTheQueue)
     // Edit in place: the entry at index 1 belongs to the local client's station.
     QByteArray edit = U32(45) + QByteArray::fromHex("0005 FFFE 0000 0001") + Name(QStringLiteral("Dee"));
     local.Send(MelodeckClient::Request(Cmd::RequestSet, 0x00000001, edit));
+    // Connections are served in no fixed order: let each request land before the next.
+    const QString editLine = QStringLiteral("Requested set result 1.");
+    ASSERT_TRUE(WaitUntil([&] { return server.CountLog(editLine) == 1; }));
     // The terminal's own edit of an entry of another station changes nothing.
     QByteArray foreign = U32(7) + QByteArray::fromHex("0009 0009 0000 0000") + Name(QStringLiteral("X"));
     terminal.Send(MelodeckClient::Request(Cmd::RequestSet, 0x00000001, foreign));
+    ASSERT_TRUE(WaitUntil([&] { return server.CountLog(editLine) == 2; }));
 
     terminal.Send(MelodeckClient::Request(Cmd::RemoteControlKey, 0x3FF));
     EXPECT_EQ(Command(local.ReadPacket().value_or(QByteArray())), Cmd::RemoteControlKey);
