@@ -119,7 +119,7 @@ bool PrivateProfile::WriteString(const QString &section, const QString &key,
     Document doc = ReadDocument(m_path);
     const Line entry{(key + u'=' + value).toUtf8(), "\r\n"};
 
-    qsizetype sectionAt = -1;   // the header line of the section
+    qsizetype sectionAt = -1;     // the header line of the section
     qsizetype lastInSection = -1; // its last non-blank line
     bool done = false;
     for (qsizetype i = 0; i < doc.lines.size() && !done; ++i) {

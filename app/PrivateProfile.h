@@ -12,8 +12,7 @@ public:
 
     // The key's value (trimmed, surrounding quotes removed), or `fallback` when
     // the file, the section or the key is missing.
-    QString GetString(const QString &section, const QString &key,
-                      const QString &fallback) const;
+    QString GetString(const QString &section, const QString &key, const QString &fallback) const;
     // Replaces the key's line in place, or appends the key to its section, or
     // appends the section. Written lines end in CR LF. False when the file
     // cannot be written; the old file is then left whole.

@@ -12,8 +12,8 @@ const QString kSection = QStringLiteral("QueConfig");
 
 int ReadInt(const PrivateProfile &ini, const char *key, const char *fallback)
 {
-    const QString text = ini.GetString(kSection, QString::fromLatin1(key),
-                                       QString::fromLatin1(fallback));
+    const QString text =
+        ini.GetString(kSection, QString::fromLatin1(key), QString::fromLatin1(fallback));
     return ParseLeadingInt(QStringView(text).left(259));
 }
 

@@ -25,8 +25,9 @@ RARAZAdi::RARAZAdi(QObject *parent)
     m_server->setDispatcher(m_dispatcher.get());
     EventLog::Attach(&m_logRows);
     // Rebuilt after the channel list has settled, as a posted refresh.
-    connect(m_server.get(), &MelodeckServer::channelNotice, this,
-            [this] { m_clientRows.Rebuild(m_server->channelList()); }, Qt::QueuedConnection);
+    connect(
+        m_server.get(), &MelodeckServer::channelNotice, this,
+        [this] { m_clientRows.Rebuild(m_server->channelList()); }, Qt::QueuedConnection);
 }
 
 RARAZAdi::~RARAZAdi()
@@ -39,9 +40,8 @@ bool RARAZAdi::InitInstance()
 {
     LoadSettings(m_config);
     const QString songBook = DataPath(QStringLiteral("orvabook.txt"));
-    m_catalogue->LoadSongDatabase(QFileInfo::exists(songBook)
-                                      ? songBook
-                                      : DataPath(QStringLiteral("moxiinfo.dat")));
+    m_catalogue->LoadSongDatabase(
+        QFileInfo::exists(songBook) ? songBook : DataPath(QStringLiteral("moxiinfo.dat")));
     m_favorites->LoadFavoriteLists();
     return m_server->StartServer();
 }

@@ -26,7 +26,8 @@ void CClientSocket::Send(QByteArrayView bytes)
         return;
     // Reported once the current handler has returned; dropped if the channel goes first.
     m_stallReported = true;
-    QMetaObject::invokeMethod(this, [this] { Q_EMIT stalled(this); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { Q_EMIT stalled(this); }, Qt::QueuedConnection);
 }
 
 void CClientSocket::Drop()

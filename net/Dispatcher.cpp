@@ -5,9 +5,9 @@
 #include "catalogue/SongCatalogue.h"
 #include "net/CClientSocket.h"
 #include "net/Frame.h"
+#include "net/LocalClientRelay.h"
 #include "net/MelodeckServer.h"
 #include "net/PacketReader.h"
-#include "net/LocalClientRelay.h"
 #include "net/PacketWriter.h"
 #include "queue/FavoriteStore.h"
 #include "queue/ReservationQueue.h"
@@ -24,8 +24,8 @@ QByteArray FavoriteResult(quint32 command, bool ok)
 } // namespace
 
 Dispatcher::Dispatcher(MelodeckServer &server, const SongCatalogue &catalogue,
-                       const QueConfig &config, ReservationQueue &queue,
-                       FavoriteStore &favorites, const LocalClientRelay &relay)
+                       const QueConfig &config, ReservationQueue &queue, FavoriteStore &favorites,
+                       const LocalClientRelay &relay)
     : m_server(server), m_catalogue(catalogue), m_config(config), m_queue(queue),
       m_favorites(favorites), m_relay(relay)
 {
@@ -139,10 +139,9 @@ void Dispatcher::RequestAdd(CClientSocket &channel, const PacketHeader &header,
     const QString name = packet.text(28, kNameUnits);
     WriteLog("Requested add number %d, pitch %d, tempo %d, name %s.", int(number), pitch, tempo,
              qUtf8Printable(name));
-    const bool added =
-        m_queue.count() < ReservationQueue::kCapacity &&
-        m_queue.AddReservation(quint32(channel.station), int(header.param), number, pitch, tempo,
-                               name);
+    const bool added = m_queue.count() < ReservationQueue::kCapacity &&
+                       m_queue.AddReservation(quint32(channel.station), int(header.param), number,
+                                              pitch, tempo, name);
     PacketWriter reply(68, Cmd::AddResult, 52);
     reply.putU32(16, added ? number : 0);
     channel.Send(reply.packet());

@@ -7,7 +7,8 @@
 // What the bytes at the start of a receive buffer hold.
 struct Frame
 {
-    enum Status {
+    enum Status
+    {
         Incomplete, // fewer than 16 bytes, or the packet's tail has not arrived
         Complete,   // a whole packet of `header.total()` bytes
         BadMagic,   // the first four bytes are not "ORVA"

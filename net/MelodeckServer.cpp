@@ -41,8 +41,7 @@ bool MelodeckServer::StartServer()
     m_channelList.clear();
     m_port = CListenSocket::ListenPort();
     m_listenSocket = std::make_unique<CListenSocket>();
-    connect(m_listenSocket.get(), &QTcpServer::newConnection, this,
-            &MelodeckServer::AcceptChannel);
+    connect(m_listenSocket.get(), &QTcpServer::newConnection, this, &MelodeckServer::AcceptChannel);
     if (!m_listenSocket->Listen(m_port)) {
         m_startError = m_listenSocket->errorString();
         return false;
@@ -209,8 +208,8 @@ void MelodeckServer::CloseRemoteChannels()
 // complete, so the terminal is dropped rather than left stuck.
 void MelodeckServer::CloseOversizeChannel(CClientSocket *channel)
 {
-    WriteLog("Closed client %d (%s - %d).", channel->station,
-             qUtf8Printable(channel->addressText), int(channel->port));
+    WriteLog("Closed client %d (%s - %d).", channel->station, qUtf8Printable(channel->addressText),
+             int(channel->port));
     ReleaseChannel(channel);
     Q_EMIT channelNotice(false);
 }

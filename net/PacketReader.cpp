@@ -4,8 +4,8 @@
 
 bool PacketReader::has(qsizetype offset, qsizetype width) const
 {
-    const bool ok = offset >= 0 && width >= 0 && offset <= m_packet.size() &&
-                    width <= m_packet.size() - offset;
+    const bool ok =
+        offset >= 0 && width >= 0 && offset <= m_packet.size() && width <= m_packet.size() - offset;
     if (!ok)
         m_short = true;
     return ok;

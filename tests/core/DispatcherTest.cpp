@@ -38,7 +38,8 @@ protected:
     void PrepareDataFolder() override
     {
         WriteFileBytes(home.dataFolder() + QStringLiteral("/orvabook.txt"),
-                       "\xEF\xBB\xBF" "12|Love Song|Singer\n7|Seven|Sailors\n");
+                       "\xEF\xBB\xBF"
+                       "12|Love Song|Singer\n7|Seven|Sailors\n");
     }
     QByteArray Ask(MelodeckClient &client, const QByteArray &request)
     {
@@ -54,7 +55,8 @@ TEST_F(DispatcherTest, KeysWithoutLocalClientAreLoggedAndDropped)
     auto t = Terminal(0);
     t->Send(MelodeckClient::Request(Cmd::RemoteControlKey, 0x3FF) +
             MelodeckClient::Request(Cmd::RemoconNumberKey, 0xFFFFFFFF));
-    ASSERT_TRUE(WaitUntil([&] { return CountLog(QStringLiteral("Remocon NumberKey (-1).")) == 1; }));
+    ASSERT_TRUE(
+        WaitUntil([&] { return CountLog(QStringLiteral("Remocon NumberKey (-1).")) == 1; }));
     EXPECT_EQ(CountLog(QStringLiteral("RemoteControl Key (3ff).")), 1);
     EXPECT_TRUE(t->Drain(50).isEmpty());
     // The last number key comes back in every book list.
@@ -96,7 +98,8 @@ TEST_F(DispatcherTest, BlockedTerminalCannotReserve)
     auto t = Terminal(0);
     ASSERT_TRUE(app->server().SetChannelBlocked(0, true));
     t->Send(Add(12));
-    ASSERT_TRUE(WaitUntil([&] { return CountLog(QStringLiteral("Blacking pcx 127.0.0.2 cmd 140h, len 68.")) == 1; }));
+    ASSERT_TRUE(WaitUntil(
+        [&] { return CountLog(QStringLiteral("Blacking pcx 127.0.0.2 cmd 140h, len 68.")) == 1; }));
     EXPECT_TRUE(t->Drain(50).isEmpty());
     EXPECT_EQ(app->queue().count(), 0);
     EXPECT_EQ(app->queue().rows().rowCount(), 0);
@@ -108,8 +111,9 @@ TEST_F(DispatcherTest, QueueRowsFollowTerminalRequests)
     auto u = Terminal(1);
     Ask(*t, Add(12));
     Ask(*u, MelodeckClient::Request(Cmd::RequestAdd, 1, U32(99) + QByteArray(48, '\0')));
-    Ask(*u, MelodeckClient::Request(Cmd::RequestAdd, 1,
-                                    U32(7) + U32(quint32(-3)) + U32(2) + Name(QStringLiteral("Zoë"))));
+    Ask(*u,
+        MelodeckClient::Request(Cmd::RequestAdd, 1,
+                                U32(7) + U32(quint32(-3)) + U32(2) + Name(QStringLiteral("Zoë"))));
     const RowTable &rows = app->queue().rows();
     ASSERT_EQ(rows.rowCount(), 2);
     EXPECT_EQ(rows.row(0).mid(3), (QStringList{u"1"_qs, u"7"_qs, u"Seven"_qs, u"Sailors"_qs,
@@ -117,7 +121,8 @@ TEST_F(DispatcherTest, QueueRowsFollowTerminalRequests)
     // Numbered by the position each was inserted at; the head insert renumbers nothing.
     EXPECT_EQ(rows.cell(0, 0), u"1");
     EXPECT_EQ(rows.cell(1, 0), u"1");
-    Ask(*t, MelodeckClient::Request(Cmd::RequestDel, 0, U32(7) + U32(quint32(-1)) + U32(quint32(-1))));
+    Ask(*t,
+        MelodeckClient::Request(Cmd::RequestDel, 0, U32(7) + U32(quint32(-1)) + U32(quint32(-1))));
     ASSERT_EQ(rows.rowCount(), 1);
     EXPECT_EQ(rows.cell(0, 4), u"12");
 }
@@ -127,13 +132,20 @@ TEST_F(DispatcherTest, FullFavoriteStoreRefusesNewLists)
     for (int i = 0; i < FavoriteStore::kCapacity; ++i)
         ASSERT_TRUE(app->favorites().CreateFavoriteList(QString::number(i)));
     auto t = Terminal(0);
-    EXPECT_EQ(At(Ask(*t, MelodeckClient::Request(Cmd::NewFavoriteList, 0, Name(QStringLiteral("x")))), 12), 1u);
-    t->Send(MelodeckClient::Request(Cmd::AddFavoriteCreate, 0, U32(12) + Name(QStringLiteral("y"))));
-    ASSERT_TRUE(WaitUntil([&] { return CountLog(QStringLiteral("add favorite list(y 12).")) == 1; }));
+    EXPECT_EQ(
+        At(Ask(*t, MelodeckClient::Request(Cmd::NewFavoriteList, 0, Name(QStringLiteral("x")))),
+           12),
+        1u);
+    t->Send(
+        MelodeckClient::Request(Cmd::AddFavoriteCreate, 0, U32(12) + Name(QStringLiteral("y"))));
+    ASSERT_TRUE(
+        WaitUntil([&] { return CountLog(QStringLiteral("add favorite list(y 12).")) == 1; }));
     EXPECT_EQ(app->favorites().listCount(), FavoriteStore::kCapacity);
     EXPECT_FALSE(app->favorites().FindFavoriteList(QStringLiteral("y"), nullptr));
     // An existing list still takes songs through the same command.
-    t->Send(MelodeckClient::Request(Cmd::AddFavoriteCreate, 0, U32(12) + Name(QStringLiteral("7"))));
-    ASSERT_TRUE(WaitUntil([&] { return CountLog(QStringLiteral("add favorite list(7 12).")) == 1; }));
+    t->Send(
+        MelodeckClient::Request(Cmd::AddFavoriteCreate, 0, U32(12) + Name(QStringLiteral("7"))));
+    ASSERT_TRUE(
+        WaitUntil([&] { return CountLog(QStringLiteral("add favorite list(7 12).")) == 1; }));
     EXPECT_EQ(app->favorites().rows().cell(7, 1), u"12");
 }

@@ -1,4 +1,5 @@
 #include "app/EventLog.h"
+
 #include "app/RowTable.h"
 
 #include <gtest/gtest.h>

@@ -43,15 +43,13 @@ protected:
             count += app->logRows().cell(i, 1).contains(text) ? 1 : 0;
         return count;
     }
-    QString LastLog() const
-    {
-        return app->logRows().cell(app->logRows().rowCount() - 1, 1);
-    }
+    QString LastLog() const { return app->logRows().cell(app->logRows().rowCount() - 1, 1); }
 
     // Connects from `source` and waits until the server has admitted or refused it.
     std::unique_ptr<MelodeckClient> Connect(const QHostAddress &source)
     {
-        const int before = CountLog(QStringLiteral("Accepted ch")) + CountLog(QStringLiteral("refused"));
+        const int before =
+            CountLog(QStringLiteral("Accepted ch")) + CountLog(QStringLiteral("refused"));
         auto client = std::make_unique<MelodeckClient>();
         EXPECT_TRUE(client->Connect(QHostAddress::LocalHost, app->server().port(), source));
         WaitUntil([&] {
@@ -63,9 +61,11 @@ protected:
     }
     std::unique_ptr<MelodeckClient> Terminal(int n) { return Connect(TerminalAddress(n)); }
 
-    static QByteArray ServerInfoRequest() { return MelodeckClient::Request(Cmd::RequestServerInfo); }
+    static QByteArray ServerInfoRequest()
+    {
+        return MelodeckClient::Request(Cmd::RequestServerInfo);
+    }
 
     TempHome home;
     std::unique_ptr<RARAZAdi> app;
 };
-

@@ -43,7 +43,9 @@ TEST_F(ServerTest, SameAddressReplacesTheOldChannelAndStationsAreReused)
     auto b = Terminal(1);
     auto c = Terminal(2);
     b->Disconnect();
-    ASSERT_TRUE(WaitUntil([&] { return CountLog(QStringLiteral("Client[0] 1 (127.0.0.3) : connection closed.")) == 1; }));
+    ASSERT_TRUE(WaitUntil([&] {
+        return CountLog(QStringLiteral("Client[0] 1 (127.0.0.3) : connection closed.")) == 1;
+    }));
     auto d = Terminal(3);
     EXPECT_EQ(app->server().channelList().size(), 3);
     EXPECT_EQ(app->server().channelList()[1]->addressText, u"127.0.0.5");
@@ -51,7 +53,8 @@ TEST_F(ServerTest, SameAddressReplacesTheOldChannelAndStationsAreReused)
     const quint16 oldPort = app->server().channelList()[0]->port;
     auto again = Terminal(0);
     const QStringList lines{app->logRows().cell(app->logRows().rowCount() - 2, 1), LastLog()};
-    EXPECT_EQ(lines[0], QStringLiteral("Client[0] 0 (127.0.0.2 - %1) : connection closed.").arg(oldPort));
+    EXPECT_EQ(lines[0],
+              QStringLiteral("Client[0] 0 (127.0.0.2 - %1) : connection closed.").arg(oldPort));
     EXPECT_TRUE(lines[1].startsWith(QStringLiteral("Accepted ch 0, s ")));
     EXPECT_TRUE(a->WaitForClose());
     EXPECT_EQ(app->server().channelList()[0]->station, 0);
@@ -131,7 +134,8 @@ TEST_F(ServerTest, UnknownCommandDropsTheRestOfTheReceive)
     EXPECT_TRUE(t->Drain(50).isEmpty());
     // Reply codes sent by a terminal are unknown too.
     t->Send(MelodeckClient::Request(Cmd::ServerInfo));
-    ASSERT_TRUE(WaitUntil([&] { return CountLog(QStringLiteral("unknown cmd 8110, len 16.")) == 1; }));
+    ASSERT_TRUE(
+        WaitUntil([&] { return CountLog(QStringLiteral("unknown cmd 8110, len 16.")) == 1; }));
 }
 
 TEST_F(ServerTest, BlockedChannelLogsEachPacketAndAnswersNothing)

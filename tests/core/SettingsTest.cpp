@@ -11,7 +11,8 @@ TEST(DataPath, FolderInDocumentsCreatedAndNamesJoined)
     TempHome home;
     EXPECT_EQ(DataPath(), home.dataFolder());
     EXPECT_TRUE(QFileInfo(home.dataFolder()).isDir());
-    EXPECT_EQ(DataPath(QStringLiteral("Moxi.ini")), home.dataFolder() + QStringLiteral("/Moxi.ini"));
+    EXPECT_EQ(DataPath(QStringLiteral("Moxi.ini")),
+              home.dataFolder() + QStringLiteral("/Moxi.ini"));
     EXPECT_EQ(DataPath(QStringLiteral("\\Moxi.ini")), DataPath(QStringLiteral("Moxi.ini")));
     EXPECT_EQ(DataPath(QStringLiteral("//\\Moxi.ini")), DataPath(QStringLiteral("Moxi.ini")));
 }
@@ -56,8 +57,8 @@ TEST_F(ProfileTest, WriteReplacesTheLineInPlaceAndKeepsTheRest)
                          "[Z]\nz=2");
     ASSERT_TRUE(ini.WriteString(QStringLiteral("queconfig"), QStringLiteral("Users"),
                                 QStringLiteral("12")));
-    ASSERT_TRUE(ini.WriteString(QStringLiteral("QueConfig"), QStringLiteral("Sync"),
-                                QStringLiteral("1")));
+    ASSERT_TRUE(
+        ini.WriteString(QStringLiteral("QueConfig"), QStringLiteral("Sync"), QStringLiteral("1")));
     ASSERT_TRUE(ini.WriteString(QStringLiteral("New"), QStringLiteral("k"), QStringLiteral("v")));
     EXPECT_EQ(ReadFileBytes(path), QByteArray("; comment\n[A]\nx=1\n\n[QueConfig]\nUsers=12\n"
                                               "; keep me\nTempo=0\nSync=1\r\n\n[Z]\nz=2\r\n"
@@ -78,8 +79,8 @@ TEST_F(ProfileTest, UnwritableFileIsReportedAndLeftAlone)
     const PrivateProfile locked(folder + QStringLiteral("/x.ini"));
     const bool rootCanWriteAnyway = QFileInfo(folder).isWritable();
     if (!rootCanWriteAnyway) {
-        EXPECT_FALSE(locked.WriteString(QStringLiteral("S"), QStringLiteral("k"),
-                                        QStringLiteral("2")));
+        EXPECT_FALSE(
+            locked.WriteString(QStringLiteral("S"), QStringLiteral("k"), QStringLiteral("2")));
         EXPECT_EQ(ReadFileBytes(folder + QStringLiteral("/x.ini")), QByteArray("[S]\nk=1\n"));
     }
     QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
@@ -103,10 +104,11 @@ TEST(Settings, ValuesParsedLikeAtoiAndUsersCapped)
     TempHome home;
     const QString ini = DataPath(QStringLiteral("Moxi.ini"));
     QueConfig config;
-    for (const auto &[text, users] : {std::pair{"45", 30}, {"0", 0}, {"abc", 0}, {"-4", -4},
-                                      {" 12xyz", 12}}) {
-        WriteFileBytes(ini, QByteArray("[QueConfig]\r\nUsers=") + text + "\r\nTempo=2\r\n"
-                                                                         "Pitch=0\r\nRemocon=5\r\n");
+    for (const auto &[text, users] :
+         {std::pair{"45", 30}, {"0", 0}, {"abc", 0}, {"-4", -4}, {" 12xyz", 12}}) {
+        WriteFileBytes(ini, QByteArray("[QueConfig]\r\nUsers=") + text +
+                                "\r\nTempo=2\r\n"
+                                "Pitch=0\r\nRemocon=5\r\n");
         LoadSettings(config);
         EXPECT_EQ(config.Users, users) << text;
         EXPECT_TRUE(config.Tempo);

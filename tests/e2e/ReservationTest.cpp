@@ -63,7 +63,8 @@ protected:
     void SetUp() override
     {
         server.WriteDataFile(QStringLiteral("orvabook.txt"),
-                             "\xEF\xBB\xBF" "1234|Love Song|Singer\r\n45|Second Song|Band\r\n"
+                             "\xEF\xBB\xBF"
+                             "1234|Love Song|Singer\r\n45|Second Song|Band\r\n"
                              "1203|Party Song|Crowd\r\n7|Seven|Sailors\r\n");
         ASSERT_TRUE(server.Start());
         ASSERT_TRUE(server.WaitForLog(QStringLiteral("loaded 4 songs")));
@@ -75,7 +76,8 @@ protected:
     {
         const int before = server.CountLog(QStringLiteral("Accepted ch"));
         ASSERT_TRUE(local.Connect(QHostAddress::LocalHost, server.port(), QHostAddress::LocalHost));
-        ASSERT_TRUE(WaitUntil([&] { return server.CountLog(QStringLiteral("Accepted ch")) > before; }));
+        ASSERT_TRUE(
+            WaitUntil([&] { return server.CountLog(QStringLiteral("Accepted ch")) > before; }));
     }
     // Sends a request and returns the terminal's reply.
     QByteArray Ask(const QByteArray &request)
@@ -110,9 +112,15 @@ TEST_F(Reservations, AddTravelsToTheLocalClientByteForByte)
     ASSERT_TRUE(pushed.has_value());
     EXPECT_EQ(pushed->toHex().toStdString(),
               "4f525641000081420000003400010001" // QueueList, 52 bytes, one entry
-              "000004d2" "fffe" "0000" "0000" "0000" // number, pitch, tempo, station, index
-              "004100620063" + std::string(68, '0'));
-    EXPECT_TRUE(server.WaitForLog(QStringLiteral("Requested add number 1234, pitch -2, tempo 0, name Abc.")));
+              "000004d2"
+              "fffe"
+              "0000"
+              "0000"
+              "0000" // number, pitch, tempo, station, index
+              "004100620063" +
+                  std::string(68, '0'));
+    EXPECT_TRUE(server.WaitForLog(
+        QStringLiteral("Requested add number 1234, pitch -2, tempo 0, name Abc.")));
 
     // A song missing from the catalogue answers 0 and still pushes the queue.
     EXPECT_EQ(qFromBigEndian<quint32>(Ask(Add(99999)).constData() + 16), 0u);
@@ -140,7 +148,8 @@ TEST_F(Reservations, DeletesByNumberAndByIndexAnswerTheNumberAndPush)
     EXPECT_EQ(PushedQueue(), (QList<quint32>{45, 7}));
     Ask(Del(7, 9, 2)); // index beyond the queue: refused
     EXPECT_EQ(PushedQueue(), (QList<quint32>{45, 7}));
-    EXPECT_TRUE(server.WaitForLog(QStringLiteral("Requested del pcx 0 number 999, index 1, count 3.")));
+    EXPECT_TRUE(
+        server.WaitForLog(QStringLiteral("Requested del pcx 0 number 999, index 1, count 3.")));
 }
 
 TEST_F(Reservations, LocalClientEditsAndReplacesTheQueue)
@@ -156,13 +165,15 @@ TEST_F(Reservations, LocalClientEditsAndReplacesTheQueue)
     EXPECT_TRUE(local.Drain(50).isEmpty()); // no reply and no push
 
     // Edit in place: the entry at index 1 belongs to the local client's station.
-    QByteArray edit = U32(45) + QByteArray::fromHex("0005 FFFE 0000 0001") + Name(QStringLiteral("Dee"));
+    QByteArray edit =
+        U32(45) + QByteArray::fromHex("0005 FFFE 0000 0001") + Name(QStringLiteral("Dee"));
     local.Send(MelodeckClient::Request(Cmd::RequestSet, 0x00000001, edit));
     // Connections are served in no fixed order: let each request land before the next.
     const QString editLine = QStringLiteral("Requested set result 1.");
     ASSERT_TRUE(WaitUntil([&] { return server.CountLog(editLine) == 1; }));
     // The terminal's own edit of an entry of another station changes nothing.
-    QByteArray foreign = U32(7) + QByteArray::fromHex("0009 0009 0000 0000") + Name(QStringLiteral("X"));
+    QByteArray foreign =
+        U32(7) + QByteArray::fromHex("0009 0009 0000 0000") + Name(QStringLiteral("X"));
     terminal.Send(MelodeckClient::Request(Cmd::RequestSet, 0x00000001, foreign));
     ASSERT_TRUE(WaitUntil([&] { return server.CountLog(editLine) == 2; }));
 
@@ -170,8 +181,10 @@ TEST_F(Reservations, LocalClientEditsAndReplacesTheQueue)
     EXPECT_EQ(Command(local.ReadPacket().value_or(QByteArray())), Cmd::RemoteControlKey);
     const QByteArray queue = local.ReadPacket().value_or(QByteArray());
     ASSERT_EQ(queue.size(), 16 + 2 * 52);
-    EXPECT_EQ(queue.mid(16, 12).toHex().toStdString(), "00000007000300040001" "0000");
-    EXPECT_EQ(queue.mid(68, 12).toHex().toStdString(), "0000002d0005fffe0001" "0001");
+    EXPECT_EQ(queue.mid(16, 12).toHex().toStdString(), "00000007000300040001"
+                                                       "0000");
+    EXPECT_EQ(queue.mid(68, 12).toHex().toStdString(), "0000002d0005fffe0001"
+                                                       "0001");
     EXPECT_EQ(queue.mid(80, 6).toHex().toStdString(), "004400650065");
 }
 
@@ -180,7 +193,10 @@ TEST_F(Reservations, KeysAreRelayedAndTheNumberKeyReturnsInBookList)
     terminal.Send(MelodeckClient::Request(Cmd::RemoteControlKey, 0x0A));
     const auto key = local.ReadPacket();
     ASSERT_TRUE(key.has_value());
-    EXPECT_EQ(key->toHex().toStdString(), "4f525641" "00000400" "00000000" "0000000a");
+    EXPECT_EQ(key->toHex().toStdString(), "4f525641"
+                                          "00000400"
+                                          "00000000"
+                                          "0000000a");
     EXPECT_TRUE(server.WaitForLog(QStringLiteral("RemoteControl Key (a).")));
     EXPECT_TRUE(terminal.Drain(50).isEmpty()); // nothing back to the sender
 
@@ -192,8 +208,11 @@ TEST_F(Reservations, KeysAreRelayedAndTheNumberKeyReturnsInBookList)
     EXPECT_TRUE(server.WaitForLog(QStringLiteral("Remocon NumberKey (42).")));
     const QByteArray bookList = Ask(MelodeckClient::Request(Cmd::RequestBookList));
     ASSERT_EQ(bookList.size(), 144);
-    EXPECT_EQ(bookList.mid(8, 20).toHex().toStdString(),
-              "00000080" "00000000" "0000002a" "000004b3" "00000007");
+    EXPECT_EQ(bookList.mid(8, 20).toHex().toStdString(), "00000080"
+                                                         "00000000"
+                                                         "0000002a"
+                                                         "000004b3"
+                                                         "00000007");
     EXPECT_EQ(bookList.mid(28), QByteArray(116, '\0'));
     Ask(MelodeckClient::Request(Cmd::RequestBookList));
     EXPECT_EQ(server.CountLog(QStringLiteral("RequestBookList 0 (2).")), 1);
@@ -225,24 +244,42 @@ TEST_F(Reservations, FavoriteListsAnswerAndSurviveARestart)
         EXPECT_EQ(reply.size(), 16);
         return qFromBigEndian<quint32>(reply.constData() + 12);
     };
-    EXPECT_EQ(result(MelodeckClient::Request(Cmd::AddFavoriteList, 0, U32(1) + Name(QStringLiteral("Party")))), 1u);
-    EXPECT_EQ(result(MelodeckClient::Request(Cmd::NewFavoriteList, 0, Name(QStringLiteral("Party")))), 0u);
-    EXPECT_EQ(result(MelodeckClient::Request(Cmd::NewFavoriteList, 0, Name(QStringLiteral("Party")))), 1u);
+    EXPECT_EQ(result(MelodeckClient::Request(Cmd::AddFavoriteList, 0,
+                                             U32(1) + Name(QStringLiteral("Party")))),
+              1u);
+    EXPECT_EQ(
+        result(MelodeckClient::Request(Cmd::NewFavoriteList, 0, Name(QStringLiteral("Party")))),
+        0u);
+    EXPECT_EQ(
+        result(MelodeckClient::Request(Cmd::NewFavoriteList, 0, Name(QStringLiteral("Party")))),
+        1u);
     for (quint32 number : {1203u, 45u})
-        EXPECT_EQ(result(MelodeckClient::Request(Cmd::AddFavoriteList, 0, U32(number) + Name(QStringLiteral("Party")))), 0u);
-    EXPECT_EQ(result(MelodeckClient::Request(Cmd::AddFavoriteList, 0, U32(5) + Name(QStringLiteral("Nobody")))), 1u);
-    terminal.Send(MelodeckClient::Request(Cmd::AddFavoriteCreate, 0, U32(7) + Name(QStringLiteral("Kids"))));
+        EXPECT_EQ(result(MelodeckClient::Request(Cmd::AddFavoriteList, 0,
+                                                 U32(number) + Name(QStringLiteral("Party")))),
+                  0u);
+    EXPECT_EQ(result(MelodeckClient::Request(Cmd::AddFavoriteList, 0,
+                                             U32(5) + Name(QStringLiteral("Nobody")))),
+              1u);
+    terminal.Send(
+        MelodeckClient::Request(Cmd::AddFavoriteCreate, 0, U32(7) + Name(QStringLiteral("Kids"))));
     EXPECT_TRUE(server.WaitForLog(QStringLiteral("add favorite list(Kids 7).")));
 
-    const QByteArray party = Ask(MelodeckClient::Request(Cmd::RequestFavoriteList, 0, Name(QStringLiteral("Party"))));
+    const QByteArray party =
+        Ask(MelodeckClient::Request(Cmd::RequestFavoriteList, 0, Name(QStringLiteral("Party"))));
     ASSERT_EQ(party.size(), 528);
-    EXPECT_EQ(party.mid(8, 16).toHex().toStdString(), "00000200" "00000000" "000004b3" "0000002d");
-    const QByteArray none = Ask(MelodeckClient::Request(Cmd::RequestFavoriteList, 0, Name(QStringLiteral("none"))));
+    EXPECT_EQ(party.mid(8, 16).toHex().toStdString(), "00000200"
+                                                      "00000000"
+                                                      "000004b3"
+                                                      "0000002d");
+    const QByteArray none =
+        Ask(MelodeckClient::Request(Cmd::RequestFavoriteList, 0, Name(QStringLiteral("none"))));
     EXPECT_EQ(none.mid(12), QByteArray::fromHex("00000001") + QByteArray(512, '\0'));
 
     // Replacing writes the file at once.
     QByteArray songs = U32(3) + U32(2) + QByteArray(504, '\0');
-    EXPECT_EQ(result(MelodeckClient::Request(Cmd::SetFavoriteList, 0, Name(QStringLiteral("Kids")) + songs)), 0u);
+    EXPECT_EQ(result(MelodeckClient::Request(Cmd::SetFavoriteList, 0,
+                                             Name(QStringLiteral("Kids")) + songs)),
+              0u);
     EXPECT_TRUE(server.WaitForLog(QStringLiteral("(Kids, Kids) result 0.")));
     const QByteArray expectedFile =
         QByteArray::fromHex("FFFE") +
@@ -264,5 +301,7 @@ TEST_F(Reservations, FavoriteListsAnswerAndSurviveARestart)
     t.Send(MelodeckClient::Request(Cmd::RequestFavoriteList, 0, Name(QStringLiteral("Kids"))));
     const QByteArray kids = t.ReadPacket().value_or(QByteArray());
     ASSERT_EQ(kids.size(), 528);
-    EXPECT_EQ(kids.mid(12, 12).toHex().toStdString(), "00000000" "00000003" "00000002");
+    EXPECT_EQ(kids.mid(12, 12).toHex().toStdString(), "00000000"
+                                                      "00000003"
+                                                      "00000002");
 }

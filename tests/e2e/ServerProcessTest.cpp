@@ -1,6 +1,7 @@
+#include "tests/support/ServerProcess.h"
+
 #include "net/MelodeckClient.h"
 #include "net/PacketHeader.h"
-#include "tests/support/ServerProcess.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/Wait.h"
 
@@ -27,9 +28,9 @@ TEST(ServerProcess, StartsAnswersAndStopsOnSignal)
                          "[QueConfig]\r\nTempo=0\r\nPitch=1\r\nSync=1\r\nConfirm=1\r\n"
                          "Delete=0\r\nUname=1\r\nRemocon=1\r\nUsers=3\r\n");
     ASSERT_TRUE(server.Start());
-    const QRegularExpression startLine(QStringLiteral(
-        R"(^\d\d [A-Z][a-z]{2} \d\d:\d\d:\d\d\tMelodeckServer started port (\d+) )"
-        R"(\[Version: [A-Z][a-z]{2} [ \d]\d \d{4} \d\d:\d\d:\d\d\]\.$)"));
+    const QRegularExpression startLine(
+        QStringLiteral(R"(^\d\d [A-Z][a-z]{2} \d\d:\d\d:\d\d\tMelodeckServer started port (\d+) )"
+                       R"(\[Version: [A-Z][a-z]{2} [ \d]\d \d{4} \d\d:\d\d:\d\d\]\.$)"));
     const QStringList started =
         server.LogLines().filter(QStringLiteral("MelodeckServer started port"));
     ASSERT_EQ(started.size(), 1);
@@ -88,7 +89,8 @@ TEST(ServerProcess, SecondCopyOnThePortEndsWithAMessage)
     ASSERT_TRUE(second.Launch(first.port()));
     ASSERT_TRUE(second.process().waitForFinished(10000));
     EXPECT_EQ(second.process().exitCode(), 1);
-    EXPECT_TRUE(second.StandardError().contains("The program already is in the process of executing."));
+    EXPECT_TRUE(
+        second.StandardError().contains("The program already is in the process of executing."));
     // The first copy is untouched.
     auto terminal = ConnectTerminal(first, 0);
     EXPECT_TRUE(first.WaitForLog(QStringLiteral("Accepted ch")));
@@ -100,7 +102,8 @@ TEST(ServerProcess, TakenPortIsExplainedOnStandardError)
     ASSERT_TRUE(squatter.listen(QHostAddress::AnyIPv4, 0));
     ServerProcess server;
     ASSERT_TRUE(server.Launch(squatter.serverPort()));
-    const QByteArray expected = "cannot listen on port " + QByteArray::number(squatter.serverPort());
+    const QByteArray expected =
+        "cannot listen on port " + QByteArray::number(squatter.serverPort());
     ASSERT_TRUE(WaitUntil([&] { return server.StandardError().contains(expected); }, 10000));
     EXPECT_EQ(server.CountLog(QStringLiteral("MelodeckServer started")), 0);
     EXPECT_EQ(server.Stop(SIGTERM), 0);

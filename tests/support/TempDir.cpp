@@ -7,8 +7,7 @@
 #include <QFileInfo>
 #include <gtest/gtest.h>
 
-TempHome::TempHome()
-    : m_oldHome(qgetenv("HOME")), m_oldDocuments(qgetenv("XDG_DOCUMENTS_DIR"))
+TempHome::TempHome() : m_oldHome(qgetenv("HOME")), m_oldDocuments(qgetenv("XDG_DOCUMENTS_DIR"))
 {
     qputenv("HOME", QFile::encodeName(m_dir.path()));
     qunsetenv("XDG_DOCUMENTS_DIR");

@@ -1,7 +1,7 @@
+#include "app/EventLog.h"
+
 #include <QCoreApplication>
 #include <gtest/gtest.h>
-
-#include "app/EventLog.h"
 
 // Every test program runs with an application object, so sockets, timers and
 // the event loop work as they do in the server.
