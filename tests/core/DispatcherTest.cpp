@@ -1,35 +1,11 @@
 #include "queue/FavoriteStore.h"
 #include "queue/ReservationQueue.h"
 #include "tests/core/InProcessServer.h"
+#include "tests/support/Requests.h"
 
 #include <QtEndian>
 
 namespace {
-
-QByteArray U32(quint32 value)
-{
-    QByteArray bytes(4, '\0');
-    qToBigEndian(value, bytes.data());
-    return bytes;
-}
-
-QByteArray Name(const QString &name)
-{
-    QByteArray bytes(40, '\0');
-    for (int i = 0; i < name.size() && i < 20; ++i)
-        qToBigEndian<quint16>(name[i].unicode(), bytes.data() + 2 * i);
-    return bytes;
-}
-
-QByteArray Add(quint32 number)
-{
-    return MelodeckClient::Request(Cmd::RequestAdd, 0, U32(number) + QByteArray(48, '\0'));
-}
-
-quint32 At(const QByteArray &packet, int offset)
-{
-    return packet.size() >= offset + 4 ? qFromBigEndian<quint32>(packet.constData() + offset) : 0;
-}
 
 // Commands carried out by a server in this process, with a two-song catalogue.
 class DispatcherTest : public InProcessServer

@@ -1,5 +1,6 @@
 #include "net/MelodeckClient.h"
 #include "net/PacketHeader.h"
+#include "tests/support/Requests.h"
 #include "tests/support/ServerProcess.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/Wait.h"
@@ -9,36 +10,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-QByteArray U32(quint32 value)
-{
-    QByteArray bytes(4, '\0');
-    qToBigEndian(value, bytes.data());
-    return bytes;
-}
-
-// A name field: UTF-16 big-endian, zero-padded to 20 units.
-QByteArray Name(const QString &name)
-{
-    QByteArray bytes(40, '\0');
-    for (int i = 0; i < name.size() && i < 20; ++i)
-        qToBigEndian<quint16>(name[i].unicode(), bytes.data() + 2 * i);
-    return bytes;
-}
-
-QByteArray Add(quint32 number, qint32 pitch = 0, qint32 tempo = 0, const QString &name = {},
-               quint32 param = 0)
-{
-    return MelodeckClient::Request(Cmd::RequestAdd, param,
-                                   U32(number) + U32(quint32(pitch)) + U32(quint32(tempo)) +
-                                       Name(name));
-}
-
-QByteArray Del(quint32 number, qint32 index, qint32 count)
-{
-    return MelodeckClient::Request(Cmd::RequestDel, 0,
-                                   U32(number) + U32(quint32(index)) + U32(quint32(count)));
-}
 
 // The song numbers of a QueueList, in order.
 QList<quint32> QueueNumbers(const QByteArray &queueList)
