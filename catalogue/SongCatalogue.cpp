@@ -130,15 +130,12 @@ void SongCatalogue::LoadSongDatabase(const QString &path)
 // The first song in load order with this number, or nullptr.
 const SongRecord *SongCatalogue::FindSongByNumber(quint32 number) const
 {
-    // The number index breaks ties by load position, so its first match is the
-    // first song loaded with that number, as a scan of the records would find.
-    const SongRecord *const *index = m_indexes[ByNumber].get();
-    const SongRecord *const *end = index + m_songCount;
-    const SongRecord *const *found =
-        std::lower_bound(index, end, number, [](const SongRecord *record, quint32 value) {
-            return record->number < value;
-        });
-    return found != end && (*found)->number == number ? *found : nullptr;
+    // A plain scan in load order: numbers need not be unique and the first
+    // song loaded wins; 200,000 records take well under a millisecond.
+    for (quint32 i = 0; i < m_songCount; ++i)
+        if (m_records[i].number == number)
+            return &m_records[i];
+    return nullptr;
 }
 
 const SongRecord &SongCatalogue::Record(int position) const
