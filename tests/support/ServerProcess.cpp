@@ -30,7 +30,8 @@ ServerProcess::ServerProcess()
 
 ServerProcess::~ServerProcess()
 {
-    if (m_process.state() != QProcess::NotRunning) {
+    // A clean stop also removes the server's single-instance lock file.
+    if (m_process.state() != QProcess::NotRunning && Stop(SIGTERM) < 0) {
         m_process.kill();
         m_process.waitForFinished(3000);
     }
