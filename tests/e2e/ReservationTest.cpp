@@ -101,6 +101,17 @@ TEST_F(Reservations, AddTravelsToTheLocalClientByteForByte)
     EXPECT_EQ(PushedQueue(), (QList<quint32>{45, 1234}));
 }
 
+TEST_F(Reservations, ServerInfoReportsTheLoadedCatalogue)
+{
+    const QString summary = server.LogLines().filter(QStringLiteral("loaded 4 songs")).value(0);
+    const QString stamp = summary.section(u'\t', 1).section(u' ', 1, 1).chopped(1);
+    const QByteArray info = Ask(MelodeckClient::Request(Cmd::RequestServerInfo));
+    ASSERT_EQ(info.size(), 36);
+    EXPECT_EQ(At(info, 16), 4u);
+    EXPECT_EQ(At(info, 20), 0u);
+    EXPECT_EQ(At(info, 24), stamp.toUInt(nullptr, 16)) << summary.toStdString();
+}
+
 TEST_F(Reservations, DeletesByNumberAndByIndexAnswerTheNumberAndPush)
 {
     for (quint32 number : {1234u, 45u, 1234u, 7u}) {
