@@ -1,6 +1,7 @@
 #include "net/MelodeckClient.h"
 
 #include "net/PacketHeader.h"
+#include "net/PacketWriter.h"
 
 #include <QDeadlineTimer>
 #include <QEventLoop>
@@ -125,10 +126,8 @@ qsizetype MelodeckClient::WireSize(const QByteArray &head)
 
 QByteArray MelodeckClient::Request(quint32 command, quint32 param, const QByteArray &payload)
 {
-    QByteArray packet(PacketHeader::kSize, '\0');
-    std::memcpy(packet.data(), PacketHeader::kMagic, 4);
-    qToBigEndian<quint32>(command, packet.data() + 4);
-    qToBigEndian<quint32>(quint32(payload.size()), packet.data() + 8);
-    qToBigEndian<quint32>(param, packet.data() + 12);
-    return packet + payload;
+    PacketWriter packet(PacketHeader::kSize + payload.size(), command, quint32(payload.size()),
+                        param);
+    packet.putBytes(PacketHeader::kSize, payload);
+    return packet.packet();
 }

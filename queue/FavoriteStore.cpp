@@ -10,24 +10,6 @@
 #include <QtEndian>
 #include <algorithm>
 
-namespace {
-
-// -1, 0 or 1 as `a` sorts before, equal to or after `b`, unit by unit as
-// unsigned 16-bit values.
-int CompareUnits(QStringView a, QStringView b)
-{
-    const qsizetype common = std::min(a.size(), b.size());
-    for (qsizetype i = 0; i < common; ++i) {
-        if (a[i].unicode() != b[i].unicode())
-            return a[i].unicode() < b[i].unicode() ? -1 : 1;
-    }
-    if (a.size() == b.size())
-        return 0;
-    return a.size() < b.size() ? -1 : 1;
-}
-
-} // namespace
-
 // An empty store; all 5,000 list slots are allocated here, once.
 FavoriteStore::FavoriteStore(QString filePath)
     : m_filePath(std::move(filePath)), m_lists(std::make_unique<FavoriteList[]>(kCapacity)),
@@ -156,7 +138,8 @@ bool FavoriteStore::ReplaceFavoriteList(const QString &name, const SongNumbers &
     int found = -1;
     for (int i = 0; i < m_listCount && found < 0; ++i) {
         const QStringView stored = m_lists[i].NameView();
-        const int result = CompareUnits(stored, name);
+        // Case-sensitive QStringView comparison is unit by unit, unsigned 16-bit.
+        const int result = qBound(-1, stored.compare(name), 1);
         WriteLog("(%s, %s) result %d.", qUtf8Printable(stored.toString()), qUtf8Printable(name),
                  result);
         if (result == 0)

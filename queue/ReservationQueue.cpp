@@ -4,10 +4,11 @@
 #include "app/NumberText.h"
 #include "catalogue/SongCatalogue.h"
 #include "catalogue/SongRecord.h"
+#include "net/PacketHeader.h"
+#include "net/PacketReader.h"
+#include "net/PacketWriter.h"
 
-#include <QtEndian>
 #include <algorithm>
-#include <cstring>
 
 namespace {
 
@@ -30,19 +31,6 @@ QString ReservedText(const QDateTime &time)
     const QTime clock = time.time();
     return QString::asprintf("%2d%2d %2d:%02d:%02d", date.month(), date.day(), clock.hour(),
                              clock.minute(), clock.second());
-}
-
-// A 20-unit big-endian name field up to its first zero unit.
-QString WireName(const char *field)
-{
-    QString name;
-    for (int i = 0; i < ReservationQueue::kWireNameUnits; ++i) {
-        const char16_t unit = qFromBigEndian<quint16>(field + 2 * i);
-        if (unit == 0)
-            break;
-        name.append(QChar(unit));
-    }
-    return name;
 }
 
 } // namespace
@@ -131,24 +119,24 @@ bool ReservationQueue::DeleteByNumber(int row)
 // Edits or replaces the queue from a RequestSet packet.
 void ReservationQueue::ApplyQueueSet(quint32 station, QByteArrayView packet)
 {
-    if (packet.size() < kHeaderSize)
+    if (packet.size() < PacketHeader::kSize)
         return;
-    const char *bytes = packet.data();
-    const quint16 mode = qFromBigEndian<quint16>(bytes + 12);
-    const qsizetype present = (packet.size() - kHeaderSize) / kWireEntrySize;
-    const int n = int(std::min<qsizetype>(
-        {qsizetype(qFromBigEndian<quint16>(bytes + 14)), present, qsizetype(kCapacity)}));
+    const PacketReader reader(packet);
+    const quint16 mode = reader.u16(12);
+    const qsizetype present = (packet.size() - PacketHeader::kSize) / kWireEntrySize;
+    const int n =
+        int(std::min<qsizetype>({qsizetype(reader.u16(14)), present, qsizetype(kCapacity)}));
 
     for (int i = 0; i < n; ++i) {
-        const char *wire = bytes + kHeaderSize + i * kWireEntrySize;
-        const quint32 number = qFromBigEndian<quint32>(wire);
-        const qint32 pitch = qFromBigEndian<qint16>(wire + 4);
-        const qint32 tempo = qFromBigEndian<qint16>(wire + 6);
-        const int slot = qFromBigEndian<qint16>(wire + 10);
+        const qsizetype wire = PacketHeader::kSize + qsizetype(i) * kWireEntrySize;
+        const quint32 number = reader.u32(wire);
+        const qint32 pitch = reader.i16(wire + 4);
+        const qint32 tempo = reader.i16(wire + 6);
+        const int slot = reader.i16(wire + 10);
         if (slot < 0 || slot >= kCapacity)
             continue;
         if (mode != 0) {
-            WriteEntry(slot, station, number, pitch, tempo, WireName(wire + 12));
+            WriteEntry(slot, station, number, pitch, tempo, reader.text(wire + 12, kWireNameUnits));
             continue;
         }
         // Edit in place: only the requesting station's own entry, if it still holds that song.
@@ -157,7 +145,7 @@ void ReservationQueue::ApplyQueueSet(quint32 station, QByteArrayView packet)
             continue;
         entry.pitch = pitch;
         entry.tempo = tempo;
-        entry.SetCustomer(WireName(wire + 12));
+        entry.SetCustomer(reader.text(wire + 12, kWireNameUnits));
         UpdateQueueRow(slot);
     }
     if (mode == 0)
@@ -180,25 +168,20 @@ void ReservationQueue::AcceptEntry(int row, const QDateTime &now)
 // Builds the QueueList packet: header, then one 52-byte entry per queued song.
 QByteArray ReservationQueue::BuildQueueList() const
 {
-    QByteArray packet(kHeaderSize + qsizetype(kWireEntrySize) * m_count, '\0');
-    char *bytes = packet.data();
-    std::memcpy(bytes, "ORVA", 4);
-    qToBigEndian<quint32>(kQueueListCommand, bytes + 4);
-    qToBigEndian<quint32>(quint32(kWireEntrySize * m_count), bytes + 8);
-    qToBigEndian<quint16>(1, bytes + 12);
-    qToBigEndian<quint16>(quint16(m_count), bytes + 14);
+    // param carries 1 in its high half and the entry count in its low half.
+    PacketWriter packet(PacketHeader::kSize + qsizetype(kWireEntrySize) * m_count, Cmd::QueueList,
+                        quint32(kWireEntrySize * m_count), 0x10000u | quint32(m_count));
     for (int i = 0; i < m_count; ++i) {
         const QueueEntry &entry = m_entries[i];
-        char *wire = bytes + kHeaderSize + i * kWireEntrySize;
-        qToBigEndian<quint32>(entry.number, wire);
-        qToBigEndian<quint16>(quint16(entry.pitch), wire + 4);
-        qToBigEndian<quint16>(quint16(entry.tempo), wire + 6);
-        qToBigEndian<quint16>(quint16(entry.station), wire + 8);
-        qToBigEndian<quint16>(quint16(i), wire + 10);
-        for (int u = 0; u < kWireNameUnits && entry.customer[u] != 0; ++u)
-            qToBigEndian<quint16>(entry.customer[u], wire + 12 + 2 * u);
+        const qsizetype wire = PacketHeader::kSize + qsizetype(i) * kWireEntrySize;
+        packet.putU32(wire, entry.number);
+        packet.putU16(wire + 4, quint16(entry.pitch));
+        packet.putU16(wire + 6, quint16(entry.tempo));
+        packet.putU16(wire + 8, quint16(entry.station));
+        packet.putU16(wire + 10, quint16(i));
+        packet.putText(wire + 12, entry.CustomerText(), kWireNameUnits);
     }
-    return packet;
+    return packet.packet();
 }
 
 // The first `max` song numbers in queue order.

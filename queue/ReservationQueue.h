@@ -22,8 +22,6 @@ class ReservationQueue
 public:
     static constexpr int kCapacity = 5000;
     // Wire layout of RequestSet and QueueList.
-    static constexpr quint32 kQueueListCommand = 0x00008142;
-    static constexpr int kHeaderSize = 16;
     static constexpr int kWireEntrySize = 52;
     static constexpr int kWireNameUnits = 20;
 
