@@ -52,7 +52,7 @@ void PacketWriter::putText(qsizetype offset, QStringView text, int units)
 
 void PacketWriter::putBytes(qsizetype offset, QByteArrayView bytes)
 {
-    if (fits(offset, bytes.size()))
+    if (!bytes.isEmpty() && fits(offset, bytes.size()))
         std::memcpy(m_packet.data() + offset, bytes.data(), size_t(bytes.size()));
 }
 
