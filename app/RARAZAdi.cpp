@@ -1,7 +1,7 @@
 #include "app/RARAZAdi.h"
 
-#include "app/DataPath.h"
-#include "app/EventLog.h"
+#include "base/DataPath.h"
+#include "base/EventLog.h"
 #include "catalogue/SongCatalogue.h"
 #include "net/CListenSocket.h"
 #include "net/Dispatcher.h"
@@ -17,17 +17,16 @@ RARAZAdi::RARAZAdi(QObject *parent)
       m_catalogue(std::make_unique<SongCatalogue>()),
       m_queue(std::make_unique<ReservationQueue>(ReservationQueue::LookupIn(*m_catalogue))),
       m_favorites(std::make_unique<FavoriteStore>()),
-      m_server(std::make_unique<MelodeckServer>(m_config)),
-      m_relay(std::make_unique<LocalClientRelay>(*m_server, *m_queue)),
-      m_dispatcher(std::make_unique<Dispatcher>(*m_server, *m_catalogue, m_config, *m_queue,
-                                                *m_favorites, *m_relay))
+      m_relay(std::make_unique<LocalClientRelay>(m_channels, *m_queue)),
+      m_dispatcher(
+          std::make_unique<Dispatcher>(*m_catalogue, m_config, *m_queue, *m_favorites, *m_relay)),
+      m_server(std::make_unique<MelodeckServer>(m_config, m_channels, *m_dispatcher))
 {
-    m_server->setDispatcher(m_dispatcher.get());
     EventLog::Attach(&m_logRows);
     // Rebuilt after the channel list has settled, as a posted refresh.
     connect(
         m_server.get(), &MelodeckServer::channelNotice, this,
-        [this] { m_clientRows.Rebuild(m_server->channelList()); }, Qt::QueuedConnection);
+        [this] { m_clientRows.Rebuild(m_channels.channels()); }, Qt::QueuedConnection);
 }
 
 RARAZAdi::~RARAZAdi()

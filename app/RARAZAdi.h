@@ -1,7 +1,8 @@
 #pragma once
 
-#include "app/QueConfig.h"
-#include "app/RowTable.h"
+#include "base/QueConfig.h"
+#include "base/RowTable.h"
+#include "net/ChannelList.h"
 #include "net/ClientTable.h"
 
 #include <QObject>
@@ -41,6 +42,7 @@ public:
     FavoriteStore &favorites() { return *m_favorites; }
     const LocalClientRelay &relay() const { return *m_relay; }
     MelodeckServer &server() { return *m_server; }
+    const ChannelList &channels() const { return m_channels; }
     RowTable &logRows() { return m_logRows; }
     ClientTable &clientRows() { return m_clientRows; }
 
@@ -48,11 +50,12 @@ private:
     QueConfig m_config;
     RowTable m_logRows;
     ClientTable m_clientRows;
+    ChannelList m_channels;
     std::unique_ptr<SongCatalogue> m_catalogue;
     std::unique_ptr<ReservationQueue> m_queue;
     std::unique_ptr<FavoriteStore> m_favorites;
-    std::unique_ptr<MelodeckServer> m_server;
     std::unique_ptr<LocalClientRelay> m_relay;
     std::unique_ptr<Dispatcher> m_dispatcher;
+    std::unique_ptr<MelodeckServer> m_server;
     bool m_shutDown = false;
 };

@@ -1,8 +1,8 @@
 #include "catalogue/SongCatalogue.h"
 
-#include "app/EventLog.h"
-#include "app/NumberText.h"
-#include "catalogue/CStdioFileEx.h"
+#include "base/CStdioFileEx.h"
+#include "base/EventLog.h"
+#include "base/NumberText.h"
 
 #include <QElapsedTimer>
 #include <QFile>

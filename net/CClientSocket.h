@@ -1,5 +1,7 @@
 #pragma once
 
+#include "protocol/PacketHeader.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QString>
@@ -14,10 +16,13 @@ class CClientSocket : public QObject
 {
     Q_OBJECT
 public:
-    static constexpr int kBufferSize = 16384;
+    // A whole packet must fit; a longer one can never complete.
+    static constexpr int kBufferSize = int(PacketHeader::kMaxPacket);
     // A terminal that stopped reading is dropped once this much waits unsent.
     static constexpr qint64 kMaxUnsent = 1 << 20;
     static constexpr int kAdmitted = 32;
+    // The local client's address: the player program on this machine.
+    static inline const QString kLocalAddress = QStringLiteral("127.0.0.1");
 
     // Takes ownership of an accepted connection.
     explicit CClientSocket(QTcpSocket *socket, QObject *parent = nullptr);
@@ -33,26 +38,23 @@ public:
     bool hasSocket() const { return m_socket != nullptr; }
     qintptr socketHandle() const;
     QTcpSocket *socket() const { return m_socket; }
-    // The peer's address for log lines: "localhost" for the local client.
+    // The peer's address for log lines and lists: "localhost" for the local client.
     QString displayAddress() const;
-    bool isLocal() const { return addressText == QLatin1String("127.0.0.1"); }
+    bool isLocal() const { return addressText == kLocalAddress; }
 
     // The channel record.
     int connectionState = 0; // kAdmitted once in a slot
     int blocked = 0;         // non-zero: every packet is logged and skipped
     std::array<char, kBufferSize> rxBuffer{};
-    int rxCount = 0;
-    int rxPending = 0;
-    std::array<char, kBufferSize> txBuffer{};
-    quint32 lastPageLength = 0;
+    int rxCount = 0;   // bytes held while the dispatcher runs
+    int rxPending = 0; // bytes kept from the last receive
     qint32 pageSize = 0;
     qint32 sortMode = 0;
     qint32 currentPage = 0;
     qint32 pageCount = 0;
-    QByteArray searchText;
+    QByteArray searchText; // stored from SetBookView; no reply uses it
     QString addressText;
-    quint32 address = 0; // network byte order
-    quint32 port = 0;
+    quint16 port = 0;
     int station = 0;
     // Set when the channel must be closed once the current receive is handled.
     bool closeRequested = false;

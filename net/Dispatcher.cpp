@@ -1,33 +1,22 @@
 #include "net/Dispatcher.h"
 
-#include "app/EventLog.h"
-#include "app/QueConfig.h"
+#include "base/EventLog.h"
+#include "base/QueConfig.h"
 #include "catalogue/SongCatalogue.h"
 #include "net/CClientSocket.h"
-#include "net/Frame.h"
 #include "net/LocalClientRelay.h"
-#include "net/MelodeckServer.h"
-#include "net/PacketReader.h"
-#include "net/PacketWriter.h"
+#include "protocol/Frame.h"
+#include "protocol/QueueWire.h"
+#include "protocol/Replies.h"
+#include "protocol/Requests.h"
 #include "queue/FavoriteStore.h"
 #include "queue/ReservationQueue.h"
 
-namespace {
-constexpr int kNameUnits = 20; // names on the wire: 20 UTF-16 units
-constexpr int kBookListRoom = 31;
-
-// A FavoriteResult reply: 0 in param on success, 1 on failure.
-QByteArray FavoriteResult(quint32 command, bool ok)
-{
-    return PacketWriter(PacketHeader::kSize, command, 0, ok ? 0 : 1).packet();
-}
-} // namespace
-
-Dispatcher::Dispatcher(MelodeckServer &server, const SongCatalogue &catalogue,
-                       const QueConfig &config, ReservationQueue &queue, FavoriteStore &favorites,
+Dispatcher::Dispatcher(const SongCatalogue &catalogue, const QueConfig &config,
+                       ReservationQueue &queue, FavoriteStore &favorites,
                        const LocalClientRelay &relay)
-    : m_server(server), m_catalogue(catalogue), m_config(config), m_queue(queue),
-      m_favorites(favorites), m_relay(relay)
+    : m_catalogue(catalogue), m_config(config), m_queue(queue), m_favorites(favorites),
+      m_relay(relay)
 {
 }
 
@@ -54,7 +43,7 @@ int Dispatcher::DpfHandleMsg(CClientSocket &channel)
         if (channel.blocked) {
             WriteLog("Blacking pcx %s cmd %xh, len %d.", qUtf8Printable(channel.displayAddress()),
                      frame.header.command, int(total));
-        } else if (!Handle(channel, frame.header, PacketReader(QByteArrayView(p, total)))) {
+        } else if (!Handle(channel, frame.header, QByteArrayView(p, total))) {
             WriteLog("%s : unknown cmd %x, len %d.", "DpfHandleMsg", frame.header.command,
                      int(total));
             return 0;
@@ -67,15 +56,14 @@ int Dispatcher::DpfHandleMsg(CClientSocket &channel)
     return 0;
 }
 
-bool Dispatcher::Handle(CClientSocket &channel, const PacketHeader &header,
-                        const PacketReader &packet)
+bool Dispatcher::Handle(CClientSocket &channel, const PacketHeader &header, QByteArrayView packet)
 {
     switch (header.command) {
     case Cmd::RequestServerInfo:
         RequestServerInfo(channel);
         return true;
     case Cmd::RequestAdd:
-        RequestAdd(channel, header, packet);
+        RequestAdd(channel, packet);
         return true;
     case Cmd::RequestDel:
         RequestDel(channel, packet);
@@ -115,61 +103,45 @@ bool Dispatcher::Handle(CClientSocket &channel, const PacketHeader &header,
 // Tells the terminal the catalogue's size and version and the queue options.
 void Dispatcher::RequestServerInfo(CClientSocket &channel)
 {
-    PacketWriter reply(36, Cmd::ServerInfo, 16);
-    reply.putU32(16, m_catalogue.songCount());
-    reply.putU32(20, quint32(m_catalogue.timestamp() >> 32));
-    reply.putU32(24, quint32(m_catalogue.timestamp()));
-    reply.putU8(28, m_config.Pitch);
-    reply.putU8(29, m_config.Tempo);
-    reply.putU8(30, m_config.Sync);
-    reply.putU8(31, m_config.Delete);
-    reply.putU8(32, m_config.Uname);
-    reply.putU8(33, quint8(m_config.Remocon));
-    channel.Send(reply.packet());
+    channel.Send(
+        Packet::ServerInfo::From(m_catalogue.songCount(), m_catalogue.timestamp(), m_config)
+            .Encode());
 }
 
 // Reserves a song for the terminal's station, answers with the number queued
 // (0 when nothing was) and shows the local client the queue either way.
-void Dispatcher::RequestAdd(CClientSocket &channel, const PacketHeader &header,
-                            const PacketReader &packet)
+void Dispatcher::RequestAdd(CClientSocket &channel, QByteArrayView packet)
 {
-    const quint32 number = packet.u32(16);
-    const qint32 pitch = packet.i32(20);
-    const qint32 tempo = packet.i32(24);
-    const QString name = packet.text(28, kNameUnits);
-    WriteLog("Requested add number %d, pitch %d, tempo %d, name %s.", int(number), pitch, tempo,
-             qUtf8Printable(name));
-    const bool added = m_queue.count() < ReservationQueue::kCapacity &&
-                       m_queue.AddReservation(quint32(channel.station), int(header.param), number,
-                                              pitch, tempo, name);
-    PacketWriter reply(68, Cmd::AddResult, 52);
-    reply.putU32(16, added ? number : 0);
-    channel.Send(reply.packet());
+    const auto request = Packet::RequestAdd::Decode(packet);
+    WriteLog("Requested add number %d, pitch %d, tempo %d, name %s.", int(request.number),
+             request.pitch, request.tempo, qUtf8Printable(request.customer));
+    const bool added =
+        m_queue.count() < ReservationQueue::kCapacity &&
+        m_queue.AddReservation(quint32(channel.station), int(request.position), request.number,
+                               request.pitch, request.tempo, request.customer);
+    channel.Send(Packet::NumberResult{added ? request.number : 0}.Encode(Cmd::AddResult));
     m_relay.PushQueueToLocal();
 }
 
 // Deletes one reservation (by number, or by index when the terminal's view of
 // the queue is current); the answer echoes the number whatever happened.
-void Dispatcher::RequestDel(CClientSocket &channel, const PacketReader &packet)
+void Dispatcher::RequestDel(CClientSocket &channel, QByteArrayView packet)
 {
-    const quint32 number = packet.u32(16);
-    const qint32 index = packet.i32(20);
-    const qint32 count = packet.i32(24);
-    WriteLog("Requested del pcx %d number %d, index %d, count %d.", channel.station, int(number),
-             index, count);
-    m_queue.DeleteReservation(number, index, count);
-    PacketWriter reply(68, Cmd::DelResult, 52);
-    reply.putU32(16, number);
-    channel.Send(reply.packet());
+    const auto request = Packet::RequestDel::Decode(packet);
+    WriteLog("Requested del pcx %d number %d, index %d, count %d.", channel.station,
+             int(request.number), request.index, request.count);
+    m_queue.DeleteReservation(request.number, request.index, request.count);
+    channel.Send(Packet::NumberResult{request.number}.Encode(Cmd::DelResult));
     m_relay.PushQueueToLocal();
 }
 
 // Takes back an edited or replacing queue, in practice from the local client.
 void Dispatcher::RequestSet(CClientSocket &channel, const PacketHeader &header,
-                            const PacketReader &packet)
+                            QByteArrayView packet)
 {
     WriteLog("Requested set result %d.", qint32(header.param));
-    m_queue.ApplyQueueSet(quint32(channel.station), packet.view());
+    const auto set = Packet::QueueWire::Decode(packet);
+    m_queue.ApplyQueueSet(quint32(channel.station), set.mode != 0, set.items);
 }
 
 // Answers the remote number key and the queue's first song numbers.
@@ -180,66 +152,53 @@ void Dispatcher::RequestBookList(CClientSocket &channel)
         m_bookListStation = channel.station;
         m_bookListLength = m_queue.count();
     }
-    PacketWriter reply(144, Cmd::BookList, 128);
-    reply.putU32(16, m_numberKey);
-    const QList<quint32> numbers = m_queue.Numbers(kBookListRoom);
-    for (qsizetype i = 0; i < numbers.size(); ++i)
-        reply.putU32(20 + 4 * i, numbers[i]);
-    channel.Send(reply.packet());
+    channel.Send(Packet::BookList{m_numberKey, m_queue.Numbers(Packet::BookList::kRoom)}.Encode());
 }
 
-void Dispatcher::RequestFavoriteList(CClientSocket &channel, const PacketReader &packet)
+void Dispatcher::RequestFavoriteList(CClientSocket &channel, QByteArrayView packet)
 {
-    const QString name = packet.text(16, kNameUnits);
+    const QString name = Packet::FavoriteName::Decode(packet).name;
     WriteLog("Requested favorite list(%s).", qUtf8Printable(name));
-    FavoriteStore::SongNumbers numbers{};
-    const bool found = m_favorites.FindFavoriteList(name, &numbers);
-    PacketWriter reply(528, Cmd::FavoriteListData, 512);
-    reply.putU8(15, found ? 0 : 1);
-    for (int i = 0; i < FavoriteStore::kMaxSongs; ++i)
-        reply.putU32(16 + 4 * i, numbers[size_t(i)]);
-    channel.Send(reply.packet());
+    Packet::FavoriteListData reply;
+    reply.found = m_favorites.FindFavoriteList(name, &reply.numbers);
+    channel.Send(reply.Encode());
 }
 
-void Dispatcher::NewFavoriteList(CClientSocket &channel, const PacketReader &packet)
+void Dispatcher::NewFavoriteList(CClientSocket &channel, QByteArrayView packet)
 {
-    const QString name = packet.text(16, kNameUnits);
+    const QString name = Packet::FavoriteName::Decode(packet).name;
     WriteLog("new favorite list(%s).", qUtf8Printable(name));
     const bool created =
         m_favorites.listCount() < FavoriteStore::kCapacity && m_favorites.CreateFavoriteList(name);
-    channel.Send(FavoriteResult(Cmd::FavoriteResultNew, created));
+    channel.Send(Packet::FavoriteResult{created}.Encode(Cmd::FavoriteResultNew));
 }
 
 // Replaces a list's songs; the store logs its own name comparisons and saves.
-void Dispatcher::SetFavoriteList(CClientSocket &channel, const PacketReader &packet)
+void Dispatcher::SetFavoriteList(CClientSocket &channel, QByteArrayView packet)
 {
-    FavoriteStore::SongNumbers numbers{};
-    for (int i = 0; i < FavoriteStore::kMaxSongs; ++i)
-        numbers[size_t(i)] = packet.u32(56 + 4 * i);
-    const bool replaced = m_favorites.ReplaceFavoriteList(packet.text(16, kNameUnits), numbers);
-    channel.Send(FavoriteResult(Cmd::FavoriteResultSet, replaced));
+    const auto request = Packet::SetFavoriteList::Decode(packet);
+    const bool replaced = m_favorites.ReplaceFavoriteList(request.name, request.numbers);
+    channel.Send(Packet::FavoriteResult{replaced}.Encode(Cmd::FavoriteResultSet));
 }
 
-void Dispatcher::AddFavoriteList(CClientSocket &channel, const PacketReader &packet)
+void Dispatcher::AddFavoriteList(CClientSocket &channel, QByteArrayView packet)
 {
-    const quint32 number = packet.u32(16);
-    const QString name = packet.text(20, kNameUnits);
-    WriteLog("add favorite list(%s %d).", qUtf8Printable(name), int(number));
-    const bool added =
-        m_favorites.listCount() > 0 && m_favorites.AddSongToFavoriteList(name, number);
-    channel.Send(FavoriteResult(Cmd::FavoriteResultAdd, added));
+    const auto request = Packet::AddFavorite::Decode(packet);
+    WriteLog("add favorite list(%s %d).", qUtf8Printable(request.name), int(request.number));
+    const bool added = m_favorites.listCount() > 0 &&
+                       m_favorites.AddSongToFavoriteList(request.name, request.number);
+    channel.Send(Packet::FavoriteResult{added}.Encode(Cmd::FavoriteResultAdd));
 }
 
 // Adds a song to a list, creating the list first when it does not exist yet.
-void Dispatcher::AddFavoriteCreate(const PacketReader &packet)
+void Dispatcher::AddFavoriteCreate(QByteArrayView packet)
 {
-    const quint32 number = packet.u32(16);
-    const QString name = packet.text(20, kNameUnits);
-    WriteLog("add favorite list(%s %d).", qUtf8Printable(name), int(number));
+    const auto request = Packet::AddFavorite::Decode(packet);
+    WriteLog("add favorite list(%s %d).", qUtf8Printable(request.name), int(request.number));
     if (m_favorites.listCount() < FavoriteStore::kCapacity)
-        m_favorites.CreateFavoriteList(name);
+        m_favorites.CreateFavoriteList(request.name);
     if (m_favorites.listCount() > 0)
-        m_favorites.AddSongToFavoriteList(name, number);
+        m_favorites.AddSongToFavoriteList(request.name, request.number);
 }
 
 // Passes the key on to the local client; key 0x3FF also brings it the queue.

@@ -6,8 +6,6 @@
 class CClientSocket;
 class FavoriteStore;
 class LocalClientRelay;
-class MelodeckServer;
-class PacketReader;
 class ReservationQueue;
 class SongCatalogue;
 struct PacketHeader;
@@ -18,34 +16,38 @@ struct QueConfig;
 class Dispatcher
 {
 public:
-    Dispatcher(MelodeckServer &server, const SongCatalogue &catalogue, const QueConfig &config,
-               ReservationQueue &queue, FavoriteStore &favorites, const LocalClientRelay &relay);
+    Dispatcher(const SongCatalogue &catalogue, const QueConfig &config, ReservationQueue &queue,
+               FavoriteStore &favorites, const LocalClientRelay &relay);
 
     // Handles every complete packet held in the channel's receive buffer, in
     // order, and returns how many trailing bytes wait for the next receive.
     int DpfHandleMsg(CClientSocket &channel);
+
+    // Set when a request asked every terminal to reconnect; the listener
+    // closes them once the current receive is handled, and clears it.
+    bool reconnectRequested() const { return m_reconnectRequested; }
+    void ClearReconnectRequest() { m_reconnectRequested = false; }
 
     // The last remote number key, echoed in every BookList.
     quint32 numberKey() const { return m_numberKey; }
 
 private:
     // False for a command this server does not know.
-    bool Handle(CClientSocket &channel, const PacketHeader &header, const PacketReader &packet);
+    bool Handle(CClientSocket &channel, const PacketHeader &header, QByteArrayView packet);
 
     void RequestServerInfo(CClientSocket &channel);
-    void RequestAdd(CClientSocket &channel, const PacketHeader &header, const PacketReader &packet);
-    void RequestDel(CClientSocket &channel, const PacketReader &packet);
-    void RequestSet(CClientSocket &channel, const PacketHeader &header, const PacketReader &packet);
+    void RequestAdd(CClientSocket &channel, QByteArrayView packet);
+    void RequestDel(CClientSocket &channel, QByteArrayView packet);
+    void RequestSet(CClientSocket &channel, const PacketHeader &header, QByteArrayView packet);
     void RequestBookList(CClientSocket &channel);
-    void RequestFavoriteList(CClientSocket &channel, const PacketReader &packet);
-    void NewFavoriteList(CClientSocket &channel, const PacketReader &packet);
-    void SetFavoriteList(CClientSocket &channel, const PacketReader &packet);
-    void AddFavoriteList(CClientSocket &channel, const PacketReader &packet);
-    void AddFavoriteCreate(const PacketReader &packet);
+    void RequestFavoriteList(CClientSocket &channel, QByteArrayView packet);
+    void NewFavoriteList(CClientSocket &channel, QByteArrayView packet);
+    void SetFavoriteList(CClientSocket &channel, QByteArrayView packet);
+    void AddFavoriteList(CClientSocket &channel, QByteArrayView packet);
+    void AddFavoriteCreate(QByteArrayView packet);
     void RemoteControlKey(const PacketHeader &header);
     void RemoconNumberKey(const PacketHeader &header);
 
-    MelodeckServer &m_server;
     const SongCatalogue &m_catalogue;
     const QueConfig &m_config;
     ReservationQueue &m_queue;
@@ -55,4 +57,5 @@ private:
     // The station and queue length last logged by RequestBookList.
     int m_bookListStation = -1;
     int m_bookListLength = -1;
+    bool m_reconnectRequested = false;
 };

@@ -1,26 +1,23 @@
 #include "net/LocalClientRelay.h"
 
 #include "net/CClientSocket.h"
-#include "net/MelodeckServer.h"
-#include "net/PacketHeader.h"
-#include "net/PacketWriter.h"
-#include "queue/ReservationQueue.h"
+#include "net/ChannelList.h"
+#include "protocol/QueueWire.h"
+#include "protocol/Requests.h"
 
-LocalClientRelay::LocalClientRelay(const MelodeckServer &server, const ReservationQueue &queue)
-    : m_server(server), m_queue(queue)
+LocalClientRelay::LocalClientRelay(const ChannelList &channels, const ReservationQueue &queue)
+    : m_channels(channels), m_queue(queue)
 {
 }
 
 void LocalClientRelay::PushQueueToLocal() const
 {
-    if (CClientSocket *local = m_server.LocalClient())
-        local->Send(m_queue.BuildQueueList());
+    if (CClientSocket *local = m_channels.LocalClient())
+        local->Send(Packet::EncodeQueueList(m_queue));
 }
 
 void LocalClientRelay::RelayKeyToLocal(quint32 key) const
 {
-    CClientSocket *local = m_server.LocalClient();
-    if (!local)
-        return;
-    local->Send(PacketWriter(PacketHeader::kSize, Cmd::RemoteControlKey, 0, key).packet());
+    if (CClientSocket *local = m_channels.LocalClient())
+        local->Send(Packet::EncodeHeaderOnly(Cmd::RemoteControlKey, key));
 }

@@ -2,7 +2,7 @@
 
 #include <QtGlobal>
 
-class MelodeckServer;
+class ChannelList;
 class ReservationQueue;
 
 // What the local client (the player on this machine, connected from
@@ -11,7 +11,7 @@ class ReservationQueue;
 class LocalClientRelay
 {
 public:
-    LocalClientRelay(const MelodeckServer &server, const ReservationQueue &queue);
+    LocalClientRelay(const ChannelList &channels, const ReservationQueue &queue);
 
     // Sends QueueList with every entry of the queue.
     void PushQueueToLocal() const;
@@ -19,6 +19,6 @@ public:
     void RelayKeyToLocal(quint32 key) const;
 
 private:
-    const MelodeckServer &m_server;
+    const ChannelList &m_channels;
     const ReservationQueue &m_queue;
 };

@@ -1,31 +1,20 @@
 #include "net/MelodeckServer.h"
 
-#include "app/BuildInfo.h"
-#include "app/EventLog.h"
-#include "app/QueConfig.h"
+#include "base/BuildInfo.h"
+#include "base/EventLog.h"
+#include "base/QueConfig.h"
 #include "net/CClientSocket.h"
 #include "net/CListenSocket.h"
+#include "net/ChannelList.h"
 #include "net/Dispatcher.h"
 
-#include <QHostInfo>
-#include <QMutexLocker>
+#include <QNetworkInterface>
 #include <QTcpSocket>
-#include <QtEndian>
 #include <cstring>
 
-namespace {
-const QString kLocalAddress = QStringLiteral("127.0.0.1");
-
-QString DottedText(quint32 hostOrder)
-{
-    return QString::asprintf("%d.%d.%d.%d", int(hostOrder >> 24) & 0xFF,
-                             int(hostOrder >> 16) & 0xFF, int(hostOrder >> 8) & 0xFF,
-                             int(hostOrder) & 0xFF);
-}
-} // namespace
-
-MelodeckServer::MelodeckServer(const QueConfig &config, QObject *parent)
-    : QObject(parent), m_config(config)
+MelodeckServer::MelodeckServer(const QueConfig &config, ChannelList &channels,
+                               Dispatcher &dispatcher, QObject *parent)
+    : QObject(parent), m_config(config), m_channels(channels), m_dispatcher(dispatcher)
 {
 }
 
@@ -36,9 +25,9 @@ MelodeckServer::~MelodeckServer()
 
 bool MelodeckServer::StartServer()
 {
-    for (CClientSocket *channel : std::as_const(m_channelList))
+    for (CClientSocket *channel : m_channels.channels())
         DeleteChannel(channel);
-    m_channelList.clear();
+    m_channels.Clear();
     m_port = CListenSocket::ListenPort();
     m_listenSocket = std::make_unique<CListenSocket>();
     connect(m_listenSocket.get(), &QTcpServer::newConnection, this, &MelodeckServer::AcceptChannel);
@@ -54,7 +43,7 @@ bool MelodeckServer::StartServer()
 
 void MelodeckServer::StopServer()
 {
-    if (!m_listenSocket && m_channelList.isEmpty())
+    if (!m_listenSocket && m_channels.size() == 0)
         return;
     WriteLog("MelodeckServer stopped.");
     if (m_listenSocket) {
@@ -62,10 +51,9 @@ void MelodeckServer::StopServer()
         m_listenSocket.reset();
     }
     m_serverRunning = false;
-    for (CClientSocket *channel : std::as_const(m_channelList))
-        if (channel)
-            DeleteChannel(channel);
-    m_channelList.clear();
+    for (CClientSocket *channel : m_channels.channels())
+        DeleteChannel(channel);
+    m_channels.Clear();
 }
 
 // Admits or refuses every connection waiting on the listener.
@@ -88,15 +76,12 @@ void MelodeckServer::AdmitChannel(std::unique_ptr<CClientSocket> channel)
         DeleteChannel(channel.release());
         return;
     }
-    const QString address = DottedText(peer);
+    const QString address = QHostAddress(peer).toString();
 
-    int others = 0;
-    for (const CClientSocket *slot : std::as_const(m_channelList))
-        if (slot && slot->addressText != kLocalAddress && slot->addressText != address)
-            ++others;
-    if (others > kMaxOthers) {
+    const int others = m_channels.CountOthers(address);
+    if (others > QueConfig::kMaxUsers) {
         WriteLog("ConRequest from [%s] refused. All %d Channeles allocated.",
-                 qUtf8Printable(address), int(m_channelList.size()));
+                 qUtf8Printable(address), m_channels.size());
         DeleteChannel(channel.release());
         return;
     }
@@ -112,7 +97,7 @@ void MelodeckServer::AdmitChannel(std::unique_ptr<CClientSocket> channel)
     }
 
     // A terminal reconnecting from the same address replaces its old channel.
-    for (CClientSocket *old : std::as_const(m_channelList)) {
+    for (CClientSocket *old : m_channels.channels()) {
         if (!old || old->addressText != address)
             continue;
         WriteLog("Client[%d] %d (%s - %d) : connection closed.", 0, old->station,
@@ -120,14 +105,9 @@ void MelodeckServer::AdmitChannel(std::unique_ptr<CClientSocket> channel)
         ReleaseChannel(old);
     }
 
-    const qsizetype freeSlot = m_channelList.indexOf(nullptr);
     CClientSocket *ch = channel.release();
     ch->setParent(this);
-    ch->address = qToBigEndian(peer);
     ch->port = socket->peerPort();
-    ch->rxCount = 0;
-    ch->rxPending = 0;
-    ch->station = int(m_channelList.size());
     ch->connectionState = CClientSocket::kAdmitted;
     ch->sortMode = 1;
     ch->currentPage = 0;
@@ -135,15 +115,7 @@ void MelodeckServer::AdmitChannel(std::unique_ptr<CClientSocket> channel)
     connect(ch, &CClientSocket::dataReady, this, &MelodeckServer::ReceiveOnChannel);
     connect(ch, &CClientSocket::peerClosed, this, &MelodeckServer::CloseChannel);
     connect(ch, &CClientSocket::stalled, this, &MelodeckServer::CloseChannel);
-    {
-        QMutexLocker lock(&m_channelLock);
-        if (freeSlot >= 0) {
-            ch->station = int(freeSlot);
-            m_channelList[freeSlot] = ch;
-        } else {
-            m_channelList.append(ch);
-        }
-    }
+    ch->station = m_channels.Put(ch);
     WriteLog("Accepted ch %d, s %d for client [ %s - %d] user %d", 0, int(ch->socketHandle()),
              qUtf8Printable(ch->addressText), int(ch->port), others);
     Q_EMIT channelNotice(true);
@@ -152,14 +124,14 @@ void MelodeckServer::AdmitChannel(std::unique_ptr<CClientSocket> channel)
 // Reads everything the terminal has sent and hands it to the dispatcher.
 void MelodeckServer::ReceiveOnChannel(CClientSocket *channel)
 {
-    while (!m_reconnectRequested && channel->hasSocket() && !channel->closeRequested) {
+    while (!m_dispatcher.reconnectRequested() && channel->hasSocket() && !channel->closeRequested) {
         QTcpSocket *socket = channel->socket();
         const qint64 room = CClientSocket::kBufferSize - channel->rxPending;
         const qint64 got = socket->read(channel->rxBuffer.data() + channel->rxPending, room);
         if (got <= 0)
             break;
         channel->rxCount = int(got) + channel->rxPending;
-        const int rest = m_dispatcher ? m_dispatcher->DpfHandleMsg(*channel) : 0;
+        const int rest = m_dispatcher.DpfHandleMsg(*channel);
         if (rest >= 1 && rest <= channel->rxCount) {
             std::memmove(channel->rxBuffer.data(),
                          channel->rxBuffer.data() + channel->rxCount - rest, size_t(rest));
@@ -172,20 +144,15 @@ void MelodeckServer::ReceiveOnChannel(CClientSocket *channel)
         CloseOversizeChannel(channel);
         return;
     }
-    if (m_reconnectRequested)
+    if (m_dispatcher.reconnectRequested())
         CloseRemoteChannels(); // may delete `channel`; nothing touches it afterwards
 }
 
 // The peer closed the connection (or stopped reading for good).
 void MelodeckServer::CloseChannel(CClientSocket *channel)
 {
-    {
-        QMutexLocker lock(&m_channelLock);
-        const qsizetype slot = m_channelList.indexOf(channel);
-        if (slot < 0)
-            return; // already closed by the server
-        m_channelList[slot] = nullptr;
-    }
+    if (!m_channels.Remove(channel))
+        return; // already closed by the server
     WriteLog("Client[%d] %d (%s) : connection closed.", 0, channel->station,
              qUtf8Printable(channel->addressText));
     Q_EMIT channelNotice(false);
@@ -194,14 +161,14 @@ void MelodeckServer::CloseChannel(CClientSocket *channel)
 
 void MelodeckServer::CloseRemoteChannels()
 {
-    for (CClientSocket *channel : std::as_const(m_channelList)) {
-        if (!channel || channel->addressText == kLocalAddress)
+    for (CClientSocket *channel : m_channels.channels()) {
+        if (!channel || channel->isLocal())
             continue;
         WriteLog("Closed client %d (%s - %d).", channel->station,
                  qUtf8Printable(channel->addressText), int(channel->port));
         ReleaseChannel(channel);
     }
-    m_reconnectRequested = false;
+    m_dispatcher.ClearReconnectRequest();
 }
 
 // A header declared a packet larger than the receive buffer: it can never
@@ -216,10 +183,7 @@ void MelodeckServer::CloseOversizeChannel(CClientSocket *channel)
 
 void MelodeckServer::ReleaseChannel(CClientSocket *channel)
 {
-    QMutexLocker lock(&m_channelLock);
-    const qsizetype slot = m_channelList.indexOf(channel);
-    if (slot >= 0)
-        m_channelList[slot] = nullptr;
+    m_channels.Remove(channel);
     DeleteChannel(channel);
 }
 
@@ -236,33 +200,17 @@ void MelodeckServer::DeleteChannel(CClientSocket *channel)
 
 bool MelodeckServer::SetChannelBlocked(int station, bool value)
 {
-    if (station < 0 || station >= m_channelList.size())
-        return false;
-    CClientSocket *channel = m_channelList[station];
+    CClientSocket *channel = m_channels.at(station);
     if (!channel || channel->connectionState == 0)
         return false;
     channel->blocked = value ? 1 : 0;
     return true;
 }
 
-CClientSocket *MelodeckServer::LocalClient() const
-{
-    return FindChannel(kLocalAddress);
-}
-
-CClientSocket *MelodeckServer::FindChannel(const QString &address) const
-{
-    for (CClientSocket *channel : m_channelList)
-        if (channel && channel->hasSocket() && channel->addressText == address)
-            return channel;
-    return nullptr;
-}
-
 QString MelodeckServer::HostAddressText()
 {
-    const QHostInfo info = QHostInfo::fromName(QHostInfo::localHostName());
-    for (const QHostAddress &address : info.addresses())
-        if (address.protocol() == QAbstractSocket::IPv4Protocol)
+    for (const QHostAddress &address : QNetworkInterface::allAddresses())
+        if (address.protocol() == QAbstractSocket::IPv4Protocol && !address.isLoopback())
             return address.toString();
     return {};
 }

@@ -1,13 +1,13 @@
 #include "queue/FavoriteStore.h"
 
-#include "app/DataPath.h"
-#include "app/EventLog.h"
-#include "app/NumberText.h"
-#include "catalogue/CStdioFileEx.h"
+#include "base/CStdioFileEx.h"
+#include "base/DataPath.h"
+#include "base/EventLog.h"
+#include "base/NumberText.h"
 
 #include <QFileInfo>
 #include <QSaveFile>
-#include <QtEndian>
+#include <QStringEncoder>
 #include <algorithm>
 
 // An empty store; all 5,000 list slots are allocated here, once.
@@ -78,12 +78,8 @@ QByteArray FavoriteStore::FileBytes() const
         text += list.SongsText();
         text += u"\r\n";
     }
-    QByteArray bytes(2 + 2 * text.size(), '\0');
-    bytes[0] = char(0xFF);
-    bytes[1] = char(0xFE);
-    for (qsizetype i = 0; i < text.size(); ++i)
-        qToLittleEndian<quint16>(text[i].unicode(), bytes.data() + 2 + 2 * i);
-    return bytes;
+    QStringEncoder toUtf16(QStringEncoder::Utf16LE, QStringEncoder::Flag::WriteBom);
+    return toUtf16(text);
 }
 
 // Copies out the numbers of the first list with that name, or zeros.

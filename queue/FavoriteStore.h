@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/RowTable.h"
+#include "base/RowTable.h"
 #include "queue/FavoriteList.h"
 
 #include <QByteArray>

@@ -1,12 +1,9 @@
 #include "queue/ReservationQueue.h"
 
-#include "app/EventLog.h"
-#include "app/NumberText.h"
+#include "base/EventLog.h"
+#include "base/NumberText.h"
 #include "catalogue/SongCatalogue.h"
 #include "catalogue/SongRecord.h"
-#include "net/PacketHeader.h"
-#include "net/PacketReader.h"
-#include "net/PacketWriter.h"
 
 #include <algorithm>
 
@@ -116,39 +113,29 @@ bool ReservationQueue::DeleteByNumber(int row)
     return true;
 }
 
-// Edits or replaces the queue from a RequestSet packet.
-void ReservationQueue::ApplyQueueSet(quint32 station, QByteArrayView packet)
+// Edits or replaces the queue from the items the local client sent back.
+void ReservationQueue::ApplyQueueSet(quint32 station, bool replace, const QList<QueueItem> &items)
 {
-    if (packet.size() < PacketHeader::kSize)
-        return;
-    const PacketReader reader(packet);
-    const quint16 mode = reader.u16(12);
-    const qsizetype present = (packet.size() - PacketHeader::kSize) / kWireEntrySize;
-    const int n =
-        int(std::min<qsizetype>({qsizetype(reader.u16(14)), present, qsizetype(kCapacity)}));
-
+    const int n = int(std::min<qsizetype>(items.size(), kCapacity));
     for (int i = 0; i < n; ++i) {
-        const qsizetype wire = PacketHeader::kSize + qsizetype(i) * kWireEntrySize;
-        const quint32 number = reader.u32(wire);
-        const qint32 pitch = reader.i16(wire + 4);
-        const qint32 tempo = reader.i16(wire + 6);
-        const int slot = reader.i16(wire + 10);
+        const QueueItem &item = items[i];
+        const int slot = item.index;
         if (slot < 0 || slot >= kCapacity)
             continue;
-        if (mode != 0) {
-            WriteEntry(slot, station, number, pitch, tempo, reader.text(wire + 12, kWireNameUnits));
+        if (replace) {
+            WriteEntry(slot, station, item.number, item.pitch, item.tempo, item.customer);
             continue;
         }
         // Edit in place: only the requesting station's own entry, if it still holds that song.
         QueueEntry &entry = m_entries[slot];
-        if (entry.station != station || entry.number != number)
+        if (entry.station != station || entry.number != item.number)
             continue;
-        entry.pitch = pitch;
-        entry.tempo = tempo;
-        entry.SetCustomer(reader.text(wire + 12, kWireNameUnits));
+        entry.pitch = item.pitch;
+        entry.tempo = item.tempo;
+        entry.SetCustomer(item.customer);
         UpdateQueueRow(slot);
     }
-    if (mode == 0)
+    if (!replace)
         return;
     m_count = n;
     m_rows.clear();
@@ -163,25 +150,6 @@ void ReservationQueue::AcceptEntry(int row, const QDateTime &now)
         return;
     m_entries[row].acceptedAt = now;
     m_rows.setCell(row, StatusColumn, FormatTimeStamp(now));
-}
-
-// Builds the QueueList packet: header, then one 52-byte entry per queued song.
-QByteArray ReservationQueue::BuildQueueList() const
-{
-    // param carries 1 in its high half and the entry count in its low half.
-    PacketWriter packet(PacketHeader::kSize + qsizetype(kWireEntrySize) * m_count, Cmd::QueueList,
-                        quint32(kWireEntrySize * m_count), 0x10000u | quint32(m_count));
-    for (int i = 0; i < m_count; ++i) {
-        const QueueEntry &entry = m_entries[i];
-        const qsizetype wire = PacketHeader::kSize + qsizetype(i) * kWireEntrySize;
-        packet.putU32(wire, entry.number);
-        packet.putU16(wire + 4, quint16(entry.pitch));
-        packet.putU16(wire + 6, quint16(entry.tempo));
-        packet.putU16(wire + 8, quint16(entry.station));
-        packet.putU16(wire + 10, quint16(i));
-        packet.putText(wire + 12, entry.CustomerText(), kWireNameUnits);
-    }
-    return packet.packet();
 }
 
 // The first `max` song numbers in queue order.

@@ -1,10 +1,9 @@
 #pragma once
 
-#include "app/RowTable.h"
+#include "base/RowTable.h"
 #include "queue/QueueEntry.h"
+#include "queue/QueueItem.h"
 
-#include <QByteArray>
-#include <QByteArrayView>
 #include <QDateTime>
 #include <QList>
 #include <functional>
@@ -16,14 +15,11 @@ class SongCatalogue;
 // The one reservation queue shared by all stations: up to 5,000 entries in
 // order, entry 0 first, each mirrored by the row of the same position in the
 // queue view's rows. It lives in memory only. Sending the queue to the local
-// client is the caller's job (BuildQueueList gives the packet).
+// client is the caller's job.
 class ReservationQueue
 {
 public:
     static constexpr int kCapacity = 5000;
-    // Wire layout of RequestSet and QueueList.
-    static constexpr int kWireEntrySize = 52;
-    static constexpr int kWireNameUnits = 20;
 
     // The queue view's columns, in order.
     enum Column
@@ -80,18 +76,18 @@ public:
     // row's song number (none when it reads as 0). True when `row` is a row of
     // the view: the caller then sends the queue to the local client.
     bool DeleteByNumber(int row);
-    // Applies a RequestSet packet (header included) from `station`: mode 0 edits
-    // key, tempo and name of that station's matching entries; any other mode
-    // replaces the queue. Entries the payload lacks, beyond 5,000 or whose index
-    // lies outside 0..4,999 are left out. A packet shorter than its header is ignored.
-    void ApplyQueueSet(quint32 station, QByteArrayView packet);
+    // Takes back a queue from `station` (in practice the local client). Editing
+    // changes key, tempo and name of the entries each item names, where that
+    // entry is the station's own and still holds the item's song. Replacing
+    // writes every item into the position it names and makes the queue as long
+    // as the list; items beyond 5,000 or naming a position outside 0..4,999 are
+    // left out.
+    void ApplyQueueSet(quint32 station, bool replace, const QList<QueueItem> &items);
     // The operator's accept of view row `row`: stamps the entry's acceptedAt
     // and shows it in the row's "Status" cell. Rows without an entry are ignored.
     void AcceptEntry(int row, const QDateTime &now);
 
     // --- Readers ---
-    // The whole QueueList packet (header included) for the local client.
-    QByteArray BuildQueueList() const;
     // The song numbers of the first `max` entries, in queue order (BookList).
     QList<quint32> Numbers(int max) const;
 

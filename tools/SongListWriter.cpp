@@ -1,6 +1,6 @@
 #include "tools/SongListWriter.h"
 
-#include "catalogue/CStdioFileEx.h"
+#include "base/CStdioFileEx.h"
 #include "catalogue/SongCatalogue.h"
 #include "catalogue/SongRecord.h"
 

@@ -3,9 +3,9 @@
 //   orva-catalogue dump FILE.dat|FILE.txt [--order number|title|artist|extra]
 //   orva-catalogue generate N OUT.txt|OUT.dat [--encoding utf8-bom|utf8|utf16|ansi]
 
-#include "app/EventLog.h"
-#include "app/RowTable.h"
-#include "catalogue/CStdioFileEx.h"
+#include "base/CStdioFileEx.h"
+#include "base/EventLog.h"
+#include "base/RowTable.h"
 #include "catalogue/SongCatalogue.h"
 #include "tools/SongGenerator.h"
 #include "tools/SongListWriter.h"

@@ -1,6 +1,6 @@
 #include "ui/RowTableModel.h"
 
-#include "app/RowTable.h"
+#include "base/RowTable.h"
 
 RowTableModel::RowTableModel(RowTable &rows, QObject *parent)
     : QAbstractTableModel(parent), m_rows(rows)

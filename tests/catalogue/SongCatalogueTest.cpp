@@ -1,8 +1,8 @@
 #include "catalogue/SongCatalogue.h"
 
-#include "app/EventLog.h"
-#include "app/RowTable.h"
-#include "tests/catalogue/CodePageScope.h"
+#include "base/EventLog.h"
+#include "base/RowTable.h"
+#include "tests/base/CodePageScope.h"
 #include "tests/support/TempDir.h"
 
 #include <QDir>

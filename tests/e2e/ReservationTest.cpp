@@ -1,5 +1,5 @@
-#include "net/MelodeckClient.h"
-#include "net/PacketHeader.h"
+#include "client/MelodeckClient.h"
+#include "protocol/PacketHeader.h"
 #include "tests/support/Requests.h"
 #include "tests/support/ServerProcess.h"
 #include "tests/support/TempDir.h"

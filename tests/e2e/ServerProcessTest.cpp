@@ -1,7 +1,7 @@
 #include "tests/support/ServerProcess.h"
 
-#include "net/MelodeckClient.h"
-#include "net/PacketHeader.h"
+#include "client/MelodeckClient.h"
+#include "protocol/PacketHeader.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/Wait.h"
 

@@ -1,6 +1,6 @@
 #include "queue/FavoriteStore.h"
 
-#include "app/EventLog.h"
+#include "base/EventLog.h"
 #include "tests/queue/QStringPrinter.h"
 #include "tests/support/TempDir.h"
 

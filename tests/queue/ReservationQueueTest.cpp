@@ -2,37 +2,21 @@
 
 #include "catalogue/SongRecord.h"
 #include "tests/queue/QStringPrinter.h"
-#include "tests/support/TempDir.h" // Hex
 
-#include <QDataStream>
-#include <QStringEncoder>
 #include <gtest/gtest.h>
 #include <map>
+#include <tuple>
 
 namespace {
 
-// One RequestSet entry as a terminal or the local client sends it.
-struct WireEntry
+// Items of a queue sent back by the local client: number, pitch, tempo, index, name.
+QList<QueueItem> Items(std::initializer_list<std::tuple<quint32, int, int, int, const char *>> list)
 {
-    quint32 number;
-    qint16 pitch, tempo, index;
-    QString name;
-};
-
-// A RequestSet packet declaring `declared` entries and carrying `entries`.
-QByteArray SetPacket(quint16 mode, quint16 declared, const QList<WireEntry> &entries)
-{
-    QByteArray packet;
-    QDataStream out(&packet, QIODevice::WriteOnly); // big-endian
-    out.writeRawData("ORVA", 4);
-    out << quint32(0x142) << quint32(52 * entries.size()) << mode << declared;
-    for (const WireEntry &entry : entries) {
-        // The station bytes 77 77 are not to be read.
-        out << entry.number << entry.pitch << entry.tempo << quint16(0x7777) << entry.index;
-        for (QChar unit : entry.name.leftJustified(20, QChar(0), true))
-            out << unit.unicode();
-    }
-    return packet;
+    QList<QueueItem> items;
+    for (const auto &[number, pitch, tempo, index, name] : list)
+        // The station the client echoes is never taken back.
+        items.append({number, pitch, tempo, 0x7777, index, QString::fromUtf8(name)});
+    return items;
 }
 
 using Nums = QList<quint32>;
@@ -173,14 +157,14 @@ TEST_F(ReservationQueueTest, EditModeChangesOnlyTheStationsOwnMatchingEntry)
     const QDateTime reserved = now;
     now = now.addSecs(60);
 
-    const QByteArray edit = SetPacket(0, 1, {{1, -3, 2, 0, "Zed"}});
-    queue.ApplyQueueSet(2, edit);                                 // station 2 does not own entry 0
-    queue.ApplyQueueSet(2, SetPacket(0, 1, {{9, 5, 5, 1, "X"}})); // entry 1 holds song 2
+    const QList<QueueItem> edit = Items({{1, -3, 2, 0, "Zed"}});
+    queue.ApplyQueueSet(2, false, edit);                       // station 2 does not own entry 0
+    queue.ApplyQueueSet(2, false, Items({{9, 5, 5, 1, "X"}})); // entry 1 holds song 2
     EXPECT_EQ(queue.rows().row(0), untouched);
     EXPECT_EQ(queue.entry(0).pitch, 0);
     EXPECT_EQ(queue.entry(1).pitch, 0);
 
-    queue.ApplyQueueSet(1, edit);
+    queue.ApplyQueueSet(1, false, edit);
     EXPECT_EQ(queue.entry(0).pitch, -3);
     EXPECT_EQ(queue.entry(0).tempo, 2);
     EXPECT_EQ(queue.entry(0).CustomerText(), QStringLiteral("Zed"));
@@ -193,7 +177,7 @@ TEST_F(ReservationQueueTest, ReplaceModeRewritesQueueAndRows)
     Queue({1, 2, 3});
     queue.AcceptEntry(0, now);
     now = now.addSecs(3600);
-    queue.ApplyQueueSet(6, SetPacket(1, 2, {{7, -1, 4, 0, "Amy"}, {404, 2, 2, 1, "Ben"}}));
+    queue.ApplyQueueSet(6, true, Items({{7, -1, 4, 0, "Amy"}, {404, 2, 2, 1, "Ben"}}));
 
     EXPECT_EQ(Queued(), (Nums{7, 404}));
     EXPECT_EQ(queue.entry(0).station, 6u); // the sender's station, not the packet's bytes
@@ -205,45 +189,13 @@ TEST_F(ReservationQueueTest, ReplaceModeRewritesQueueAndRows)
     EXPECT_EQ(queue.rows().row(1),
               (Row{"2", "", " 3 5 10:07:03", "6", "404", "???", "???", "", "", ""}));
 
-    // n = 3: entries 0..2 are read, indexes outside 0..4999 skipped; slots 0 and 1 stay.
-    queue.ApplyQueueSet(
-        1, SetPacket(1, 3,
-                     {{5, 0, 0, 2, ""}, {7, 0, 0, -1, ""}, {9, 0, 0, 5000, ""}, {3, 0, 0, 0, ""}}));
+    // Items naming a position outside 0..4999 are skipped, but count: slots 0 and 1 stay.
+    queue.ApplyQueueSet(1, true, Items({{5, 0, 0, 2, ""}, {7, 0, 0, -1, ""}, {9, 0, 0, 5000, ""}}));
     EXPECT_EQ(Queued(), (Nums{7, 404, 5}));
 
-    // n is cut to the whole entries present; a packet shorter than a header is ignored.
-    queue.ApplyQueueSet(1, SetPacket(1, 500, {{2, 0, 0, 0, ""}, {3, 0, 0, 1, ""}}));
-    EXPECT_EQ(Queued(), (Nums{2, 3}));
-    queue.ApplyQueueSet(1, SetPacket(1, 2, {{5, 0, 0, 0, ""}, {7, 0, 0, 1, ""}}).chopped(1));
-    EXPECT_EQ(Queued(), (Nums{5}));
-    queue.ApplyQueueSet(1, QByteArray("ORVA"));
-    EXPECT_EQ(Queued(), (Nums{5}));
-
-    queue.ApplyQueueSet(1, Hex("4F525641 00000142 00000000 0001 0000"));
+    queue.ApplyQueueSet(1, true, {});
     EXPECT_EQ(queue.count(), 0);
     EXPECT_EQ(queue.rows().rowCount(), 0);
-}
-
-TEST_F(ReservationQueueTest, QueueListMatchesTheWireLayout)
-{
-    AddSong(1234, QStringLiteral("Song"), QStringLiteral("Singer"));
-    AddSong(70000, QStringLiteral("Big"), QStringLiteral("Number"));
-    ASSERT_TRUE(queue.AddReservation(3, 0, 1234, -2, 1, QStringLiteral("Abc")));
-    ASSERT_TRUE(queue.AddReservation(65537, 0, 70000, 65538, -1, QString()));
-    ASSERT_TRUE(queue.AddReservation(1, 0, 1, 0, 0, QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXY")));
-    EXPECT_EQ(queue.entry(2).CustomerText(), QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXY"));
-
-    // 172 bytes, param 65539; the name goes out cut to 20 units.
-    const QByteArray expected = Hex("4F525641 00008142 0000009C 0001 0003"
-                                    "000004D2 FFFE 0001 0003 0000 0041 0062 0063") +
-                                QByteArray(34, '\0') + Hex("00011170 0002 FFFF 0001 0001") +
-                                QByteArray(40, '\0') + Hex("00000001 0000 0000 0001 0002") +
-                                QStringEncoder(QStringConverter::Utf16BE)(u"ABCDEFGHIJKLMNOPQRST");
-    const QByteArray packet = queue.BuildQueueList();
-    ASSERT_EQ(packet.size(), 172);
-    EXPECT_EQ(packet.toHex(' '), expected.toHex(' '));
-    EXPECT_EQ(ReservationQueue(nullptr).BuildQueueList(),
-              Hex("4F525641 00008142 00000000 0001 0000"));
 }
 
 } // namespace

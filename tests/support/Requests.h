@@ -1,7 +1,7 @@
 #pragma once
 
-#include "net/MelodeckClient.h"
-#include "net/PacketHeader.h"
+#include "client/MelodeckClient.h"
+#include "protocol/PacketHeader.h"
 
 #include <QByteArray>
 #include <QString>

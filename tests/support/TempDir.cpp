@@ -1,6 +1,6 @@
 #include "tests/support/TempDir.h"
 
-#include "app/DataPath.h"
+#include "base/DataPath.h"
 
 #include <QDir>
 #include <QFile>

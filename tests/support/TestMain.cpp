@@ -1,4 +1,4 @@
-#include "app/EventLog.h"
+#include "base/EventLog.h"
 
 #include <QCoreApplication>
 #include <gtest/gtest.h>

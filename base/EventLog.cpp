@@ -1,0 +1,77 @@
+#include "base/EventLog.h"
+
+#include "base/RowTable.h"
+
+#include <QDebug>
+#include <cstdarg>
+#include <cstdio>
+
+namespace {
+RowTable *g_rows = nullptr;
+bool g_echo = true;
+} // namespace
+
+void EventLog::Attach(RowTable *rows)
+{
+    g_rows = rows;
+}
+
+RowTable *EventLog::Rows()
+{
+    return g_rows;
+}
+
+void EventLog::SetEchoToStdout(bool echo)
+{
+    g_echo = echo;
+}
+
+void EventLog::Deliver(const QString &stamp, const QString &message)
+{
+    if (!g_rows)
+        return;
+    // A full list keeps its oldest lines and lets the newest replace the last row.
+    if (g_rows->rowCount() >= kMaxRows)
+        g_rows->removeRow(g_rows->rowCount() - 1);
+    g_rows->appendRow({stamp, message});
+    if (g_echo) {
+        const QByteArray line = (stamp + u'\t' + message + u'\n').toUtf8();
+        std::fwrite(line.constData(), 1, size_t(line.size()), stdout);
+        std::fflush(stdout);
+    }
+}
+
+void WriteLog(const char *format, ...)
+{
+    if (!g_rows)
+        return;
+    const QString stamp = FormatTimeStamp(QDateTime::currentDateTime());
+    va_list args;
+    va_start(args, format);
+    QString message = QString::vasprintf(format, args);
+    va_end(args);
+    if (message.size() > EventLog::kMaxMessage)
+        message.truncate(EventLog::kMaxMessage);
+    EventLog::Deliver(stamp, message);
+}
+
+void DebugTrace(const char *format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    const QString text = QString::vasprintf(format, args);
+    va_end(args);
+    qDebug().noquote() << text;
+}
+
+QString FormatTimeStamp(const QDateTime &time)
+{
+    static const char *const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                          "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    const QDate date = time.date();
+    const QTime clock = time.time();
+    const int month = date.month();
+    const char *name = (month >= 1 && month <= 12) ? kMonths[month - 1] : "";
+    return QString::asprintf("%02d %s %02d:%02d:%02d", date.day(), name, clock.hour(),
+                             clock.minute(), clock.second());
+}

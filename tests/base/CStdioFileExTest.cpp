@@ -1,0 +1,150 @@
+#include "base/CStdioFileEx.h"
+
+#include "tests/base/CodePageScope.h"
+#include "tests/support/TempDir.h"
+
+#include <QStringEncoder>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr int kAnsi = CStdioFileEx::kAnsiCodePage;
+constexpr int kUtf8 = CStdioFileEx::kUtf8CodePage;
+
+QByteArray Utf16(QStringView text)
+{
+    return QStringEncoder(QStringConverter::Utf16LE)(text);
+}
+
+// Every line the reader gives, until it reports the end.
+QStringList ReadLines(CStdioFileEx &file)
+{
+    QStringList lines;
+    QString line = QStringLiteral("stale");
+    while (file.ReadString(line))
+        lines.append(line);
+    EXPECT_TRUE(line.isEmpty()) << "the end of the file empties the string";
+    return lines;
+}
+
+class TextFileTest : public testing::Test
+{
+protected:
+    QString Write(const QByteArray &bytes)
+    {
+        const QString path = m_dir.filePath(QStringLiteral("file%1.txt").arg(++m_files));
+        WriteFileBytes(path, bytes);
+        return path;
+    }
+
+    QStringList ReadAll(const QString &path)
+    {
+        CStdioFileEx file;
+        EXPECT_TRUE(file.Open(path, CStdioFileEx::modeRead | CStdioFileEx::typeText));
+        return ReadLines(file);
+    }
+
+    // The ambient code page must not leak into the tests: Windows-1252 unless a test says.
+    CodePageScope m_codePage{nullptr};
+    QTemporaryDir m_dir;
+    int m_files = 0;
+};
+
+TEST_F(TextFileTest, ReadsEachEncodingLineByLineAgainAfterSeekingToTheStart)
+{
+    QByteArray split(65535, 'a'); // a sequence split between two read chunks is still valid
+    split += "\xC3\xA9 tail";
+    const QString cafe = QStringLiteral(u"Café"), zoe = QStringLiteral(u"Zoë");
+    const QString longLine = QString(4999, u'é') + u'x';
+    const std::tuple<QByteArray, QStringList, int> cases[] = {
+        // The mark skipped, CR removed, an empty middle line, a last line without LF;
+        // U+0A05 and U+0A0A hold byte 0A, which must not be taken for a line feed.
+        {Hex("FF FE") + Utf16(u"ab\r\n\r\n\u0A05\u0A0Ax\r\nend"),
+         {"ab", "", QStringLiteral(u"\u0A05\u0A0Ax"), "end"},
+         kAnsi},
+        {Hex("EF BB BF") + "Caf\xC3\xA9\r\nZo\xC3\xAB", {cafe, zoe}, kUtf8},
+        {Hex("EF BB BF") + "ok\n\377bad\nend", {"ok", "", "end"}, kUtf8}, // FF does not convert
+        {"Caf\xE9\r\nZo\xEB\n", {cafe, zoe}, kAnsi},
+        // Mark-less: UTF-8 only when valid over the whole file and beyond ASCII.
+        {"Caf\xC3\xA9\n", {cafe}, kUtf8},
+        {"\xC3(\n", {QStringLiteral(u"Ã(")}, kAnsi},
+        {"plain\n", {"plain"}, kAnsi},
+        {split, {QString(65535, u'a') + QStringLiteral(u"é tail")}, kUtf8},
+        {"caf\xC3\xA9\n" + QByteArray(200000, 'b') + "\n\xE9\n",
+         {QStringLiteral(u"cafÃ©"), QString(200000, u'b'), QStringLiteral(u"é")},
+         kAnsi},
+        // Under 2 bytes is no UTF-16; FE FF is multibyte text in the ANSI code page.
+        {{}, {}, kAnsi},
+        {"\xFF", {QStringLiteral(u"ÿ")}, kAnsi},
+        {Hex("FE FF 00 41"), {QStringLiteral(u"þÿ") + QChar(0) + u'A'}, kAnsi},
+        // Lines of 5,000 characters; 400 KB of UTF-16LE straddle many buffer refills.
+        {Hex("FF FE") + Utf16((longLine + QStringLiteral("\r\n")).repeated(40)),
+         QStringList(40, longLine), kAnsi},
+        {Hex("EF BB BF") + (longLine + QStringLiteral("\r\nshort")).toUtf8(),
+         {longLine, "short"},
+         kUtf8},
+        {(longLine + u'\n').toLatin1(), {longLine}, kAnsi}};
+    for (const auto &[bytes, lines, codePage] : cases) {
+        SCOPED_TRACE(bytes.left(8).toHex(' ').constData());
+        CStdioFileEx file;
+        ASSERT_TRUE(file.Open(Write(bytes), CStdioFileEx::modeRead | CStdioFileEx::typeText));
+        EXPECT_EQ(file.IsUtf16(), bytes.startsWith("\xFF\xFE"));
+        EXPECT_EQ(file.CodePage(), codePage);
+        EXPECT_EQ(ReadLines(file), lines);
+        ASSERT_TRUE(file.Seek(0));
+        EXPECT_EQ(ReadLines(file), lines) << "the mark is skipped again";
+    }
+}
+
+TEST_F(TextFileTest, AnsiCodePageComesFromTheEnvironment)
+{
+    for (const auto &[codePage, bytes, line] :
+         {std::tuple{"949", "\xB3\xEB\xB7\xA1\n", u"노래"},
+          std::tuple{"1251", "\xCF\xF0\xE8\xE2\xE5\xF2", u"Привет"}}) {
+        CodePageScope scope(codePage);
+        EXPECT_EQ(ReadAll(Write(bytes)), QStringList(QString::fromUtf16(line)));
+    }
+    CodePageScope nonsense("not a number");
+    EXPECT_EQ(CStdioFileEx::SystemCodePage(), 1252);
+}
+
+TEST_F(TextFileTest, WritesOneMarkAndTheDefaultCharacterForWhatTheCodePageLacks)
+{
+    const QString path = m_dir.filePath(QStringLiteral("out.txt"));
+    // Writes `text` twice, the second time with '?' as the default character.
+    const auto write = [&](quint32 type, int codePage, bool mark, const QString &text) {
+        CStdioFileEx file;
+        file.m_bWriteBom = mark;
+        EXPECT_TRUE(file.Open(path, CStdioFileEx::modeCreate | CStdioFileEx::modeWrite | type));
+        file.SetCodePage(codePage);
+        file.WriteString(text);
+        file.m_chDefault = '?';
+        file.WriteString(text);
+        file.Close();
+        return ReadFileBytes(path);
+    };
+    EXPECT_EQ(write(CStdioFileEx::typeUtf16, kAnsi, true, QStringLiteral(u"a\u0A05\r\n")),
+              Hex("FF FE 61 00 05 0A 0D 00 0A 00 61 00 05 0A 0D 00 0A 00"));
+    EXPECT_EQ(ReadAll(path), QStringList(2, QStringLiteral(u"a\u0A05")));
+    EXPECT_EQ(write(CStdioFileEx::typeUtf16, kAnsi, false, QStringLiteral("a")),
+              Hex("61 00 61 00"));
+    EXPECT_EQ(write(0, kUtf8, true, QStringLiteral(u"é")), Hex("EF BB BF C3 A9 C3 A9"));
+    // No mark in the ANSI code page; a surrogate pair is one character.
+    EXPECT_EQ(write(0, kAnsi, true, QStringLiteral(u"Café ☃ 노 😀!")),
+              QByteArray("Caf\xE9 # # #!Caf\xE9 ? ? ?!"));
+}
+
+TEST_F(TextFileTest, FailuresGiveFalseOrEmptyResults)
+{
+    CStdioFileEx file;
+    EXPECT_FALSE(file.Open(m_dir.filePath(QStringLiteral("absent.txt")), CStdioFileEx::modeRead));
+    EXPECT_FALSE(file.IsOpen());
+    EXPECT_EQ(ReadLines(file), QStringList());
+    EXPECT_TRUE(CStdioFileEx::ToUtf16("\x81", 1252).isEmpty());
+    EXPECT_TRUE(CStdioFileEx::ToUtf16("abc", 99999).isEmpty()) << "an unknown code page";
+    EXPECT_EQ(CStdioFileEx::ToUtf16("\xB3\xEB", 949), QStringLiteral(u"노"));
+    EXPECT_EQ(CStdioFileEx::FromUtf16(u"노x", 949, '#'), QByteArray("\xB3\xEBx"));
+}
+
+} // namespace

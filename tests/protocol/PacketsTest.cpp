@@ -1,0 +1,108 @@
+#include "base/QueConfig.h"
+#include "catalogue/SongRecord.h"
+#include "protocol/QueueWire.h"
+#include "protocol/Replies.h"
+#include "protocol/Requests.h"
+#include "queue/ReservationQueue.h"
+#include "tests/support/TempDir.h"
+
+#include <QStringEncoder>
+#include <QtEndian>
+#include <gtest/gtest.h>
+#include <map>
+
+namespace {
+
+quint32 LengthField(const QByteArray &packet)
+{
+    return qFromBigEndian<quint32>(packet.constData() + 8);
+}
+
+TEST(Packets, RequestAddIsLaidOutAsTerminalsSendIt)
+{
+    const QByteArray packet = Packet::RequestAdd{0, 1234, -2, 0, QStringLiteral("Abc")}.Encode();
+    EXPECT_EQ(packet.toHex(' '), (Hex("4F525641 00000140 00000034 00000000 000004D2 FFFFFFFE "
+                                      "00000000 0041 0062 0063") +
+                                  QByteArray(34, '\0'))
+                                     .toHex(' '));
+    const auto back = Packet::RequestAdd::Decode(packet);
+    EXPECT_EQ(back.number, 1234u);
+    EXPECT_EQ(back.pitch, -2);
+    EXPECT_EQ(back.customer, QStringLiteral("Abc"));
+}
+
+// Every reply's size on the wire, its length field, and the size a reader
+// derives from its first 20 bytes: ServerInfo, PageData and the download's
+// end mark are longer than their length fields say.
+TEST(Packets, ReplySizesAgainstTheirLengthFields)
+{
+    const struct
+    {
+        const char *name;
+        QByteArray packet;
+        int size;
+        quint32 length;
+    } cases[] = {
+        {"ServerInfo", Packet::ServerInfo::From(3, 4, QueConfig()).Encode(), 36, 16},
+        {"AddResult", Packet::NumberResult{7}.Encode(Cmd::AddResult), 68, 52},
+        {"LoadResult", Packet::LoadResult{1, 2}.Encode(), 68, 52},
+        {"FavoriteListData", Packet::FavoriteListData().Encode(), 528, 512},
+        {"FavoriteResult", Packet::FavoriteResult{true}.Encode(Cmd::FavoriteResultNew), 16, 0},
+        {"BookList", Packet::BookList{1, QList<quint32>(40, 9)}.Encode(), 144, 128},
+        {"StationMessage", Packet::StationMessage{QString(50, u'x')}.Encode(), 96, 80},
+        {"end mark", Packet::MultiDownloadData::EncodeEndMark(), 24, 4},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(c.packet.size(), c.size);
+        EXPECT_EQ(LengthField(c.packet), c.length);
+        EXPECT_EQ(Packet::WireSize(c.packet.left(20)), c.size);
+    }
+    // A zero-item download reply is told apart from the end mark by its start.
+    EXPECT_EQ(Packet::WireSize(Hex("4F525641 00008124 00000004 00000000 00000078")), 20);
+    EXPECT_EQ(Packet::StationMessage::Decode(cases[6].packet).text, QString(40, u'x'));
+    EXPECT_EQ(Packet::BookList::Decode(cases[5].packet).numbers.size(), 31);
+}
+
+// The queue's wire form: QueueList out, and RequestSet back in, cut to the
+// entries the payload really holds.
+TEST(Packets, QueueListAndRequestSet)
+{
+    std::map<quint32, SongRecord> songs;
+    for (quint32 number : {1u, 1234u, 70000u})
+        songs[number].number = number;
+    ReservationQueue queue([&](quint32 n) { return songs.contains(n) ? &songs[n] : nullptr; });
+    ASSERT_TRUE(queue.AddReservation(3, 0, 1234, -2, 1, QStringLiteral("Abc")));
+    ASSERT_TRUE(queue.AddReservation(65537, 0, 70000, 65538, -1, QString()));
+    ASSERT_TRUE(queue.AddReservation(1, 0, 1, 0, 0, QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXY")));
+
+    // 172 bytes, param 65539; pitch, tempo and station go out as their low
+    // 16 bits and the name cut to 20 units.
+    const QByteArray expected = Hex("4F525641 00008142 0000009C 0001 0003"
+                                    "000004D2 FFFE 0001 0003 0000 0041 0062 0063") +
+                                QByteArray(34, '\0') + Hex("00011170 0002 FFFF 0001 0001") +
+                                QByteArray(40, '\0') + Hex("00000001 0000 0000 0001 0002") +
+                                QStringEncoder(QStringConverter::Utf16BE)(u"ABCDEFGHIJKLMNOPQRST");
+    const QByteArray list = Packet::EncodeQueueList(queue);
+    EXPECT_EQ(list.toHex(' '), expected.toHex(' '));
+    EXPECT_EQ(Packet::EncodeQueueList(ReservationQueue(nullptr)),
+              Hex("4F525641 00008142 00000000 0001 0000"));
+
+    const auto back = Packet::QueueWire::Decode(list);
+    ASSERT_EQ(back.items.size(), 3);
+    EXPECT_EQ(back.mode, 1);
+    EXPECT_EQ(back.items[1].pitch, 2);
+    EXPECT_EQ(back.items[1].tempo, -1);
+    EXPECT_EQ(back.items[2].index, 2);
+    EXPECT_EQ(back.items[2].customer, QStringLiteral("ABCDEFGHIJKLMNOPQRST"));
+
+    // A count beyond the payload is cut to the whole entries present; a
+    // packet shorter than its header holds none.
+    QByteArray overstated = list;
+    overstated[15] = char(200);
+    EXPECT_EQ(Packet::QueueWire::Decode(overstated).items.size(), 3);
+    EXPECT_EQ(Packet::QueueWire::Decode(list.chopped(1)).items.size(), 2);
+    EXPECT_TRUE(Packet::QueueWire::Decode(QByteArray("ORVA")).items.isEmpty());
+}
+
+} // namespace
