@@ -22,6 +22,9 @@ void CClientSocket::Send(QByteArrayView bytes)
     if (!m_socket || m_socket->state() != QAbstractSocket::ConnectedState)
         return;
     m_socket->write(bytes.data(), bytes.size());
+    // Out to the kernel now, in one write: the reply leaves at once, and it is
+    // not lost if the channel is closed before the event loop comes back.
+    m_socket->flush();
     if (m_socket->bytesToWrite() <= kMaxUnsent || m_stallReported)
         return;
     // Reported once the current handler has returned; dropped if the channel goes first.

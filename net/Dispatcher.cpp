@@ -12,9 +12,10 @@
 #include "queue/FavoriteStore.h"
 #include "queue/ReservationQueue.h"
 
-Dispatcher::Dispatcher(const SongCatalogue &catalogue, const QueConfig &config,
-                       ReservationQueue &queue, FavoriteStore &favorites,
-                       const LocalClientRelay &relay)
+#include <algorithm>
+
+Dispatcher::Dispatcher(SongCatalogue &catalogue, const QueConfig &config, ReservationQueue &queue,
+                       FavoriteStore &favorites, const LocalClientRelay &relay)
     : m_catalogue(catalogue), m_config(config), m_queue(queue), m_favorites(favorites),
       m_relay(relay)
 {
@@ -59,6 +60,18 @@ int Dispatcher::DpfHandleMsg(CClientSocket &channel)
 bool Dispatcher::Handle(CClientSocket &channel, const PacketHeader &header, QByteArrayView packet)
 {
     switch (header.command) {
+    case Cmd::SetBookView:
+        SetBookView(channel, packet);
+        return true;
+    case Cmd::RequestPage:
+        RequestPage(channel, packet);
+        return true;
+    case Cmd::MultiDownload:
+        MultiDownload(channel, packet);
+        return true;
+    case Cmd::LoadSongList:
+        LoadSongList(channel, packet);
+        return true;
     case Cmd::RequestServerInfo:
         RequestServerInfo(channel);
         return true;
@@ -98,6 +111,79 @@ bool Dispatcher::Handle(CClientSocket &channel, const PacketHeader &header, QByt
     default:
         return false;
     }
+}
+
+// Remembers the terminal's song-book order, page size and page; no reply.
+void Dispatcher::SetBookView(CClientSocket &channel, QByteArrayView packet)
+{
+    const auto view = Packet::SetBookView::Decode(packet);
+    channel.currentPage = view.currentPage; // stored as sent; pages check it when used
+    channel.pageSize = view.pageSize >= 1 && view.pageSize <= Packet::PageData::kSlots
+                           ? view.pageSize
+                           : Packet::PageData::kSlots;
+    channel.sortMode = view.sortMode;
+    channel.searchText = view.searchText;
+    channel.pageCount =
+        qint32((qint64(m_catalogue.songCount()) + channel.pageSize - 1) / channel.pageSize);
+}
+
+// Moves to the next or previous page within the book and sends that page.
+void Dispatcher::RequestPage(CClientSocket &channel, QByteArrayView packet)
+{
+    const auto request = Packet::RequestPage::Decode(packet);
+    if (request.direction == Packet::RequestPage::kNext &&
+        qint64(channel.currentPage) + 1 < channel.pageCount)
+        ++channel.currentPage;
+    else if (request.direction == Packet::RequestPage::kPrevious && channel.currentPage > 0)
+        --channel.currentPage;
+    channel.sortMode = request.sortMode;
+    WriteLog("req page %d, cur %d, mode %d", request.direction, channel.currentPage,
+             channel.sortMode);
+    channel.Send(Packet::PageData::Encode(m_catalogue, channel.sortMode, channel.pageSize,
+                                          channel.currentPage, channel.pageCount));
+}
+
+// Sends up to eight songs from the requested start in load order, or the end
+// mark once the start is past what the terminal means to fetch.
+void Dispatcher::MultiDownload(CClientSocket &channel, QByteArrayView packet)
+{
+    const auto request = Packet::MultiDownload::Decode(packet);
+    if (request.start < 0 || request.start >= request.total) {
+        channel.Send(Packet::MultiDownloadData::EncodeEndMark());
+        return;
+    }
+    const qint64 songs = m_catalogue.songCount();
+    const qint64 items =
+        std::clamp<qint64>(songs - request.start, 0, Packet::MultiDownloadData::kMaxItems);
+    for (qint64 position = request.start; position < request.start + items; ++position) {
+        if (position == 0)
+            WriteLog("multi-download Start(%d, %d)", 0, request.total);
+        else if (position % 2048 == 0 && position < request.total)
+            WriteLog("multi-download Loading(%d, %d)", int(position), request.total);
+        if (position >= songs - 1)
+            WriteLog("multi-download Done.");
+    }
+    channel.Send(Packet::MultiDownloadData::Encode(m_catalogue, request.start));
+}
+
+// Replaces the catalogue with the named file and, when the new one has songs,
+// has every terminal reconnect to fetch it. A name too long to take is refused.
+void Dispatcher::LoadSongList(CClientSocket &channel, QByteArrayView packet)
+{
+    const auto request = Packet::LoadSongList::Decode(packet);
+    WriteLog("Requested load result %d, len %d, name %s.", int(request.param), int(request.length),
+             qUtf8Printable(request.fileName));
+    if (request.fileName.size() <= Packet::LoadSongList::kMaxNameUnits)
+        // An empty name is still a name: the loader falls back to its default file.
+        m_catalogue.LoadSongDatabase(request.fileName.isNull() ? QStringLiteral("")
+                                                               : request.fileName);
+    channel.Send(
+        Packet::LoadResult{quint32(m_catalogue.timestamp()), m_catalogue.songCount()}.Encode());
+    if (request.fileName.size() > Packet::LoadSongList::kMaxNameUnits ||
+        m_catalogue.songCount() == 0)
+        return;
+    WriteLog("LoadSongList, Melodeck reconnected actived.");
+    m_reconnectRequested = true;
 }
 
 // Tells the terminal the catalogue's size and version and the queue options.

@@ -16,7 +16,7 @@ struct QueConfig;
 class Dispatcher
 {
 public:
-    Dispatcher(const SongCatalogue &catalogue, const QueConfig &config, ReservationQueue &queue,
+    Dispatcher(SongCatalogue &catalogue, const QueConfig &config, ReservationQueue &queue,
                FavoriteStore &favorites, const LocalClientRelay &relay);
 
     // Handles every complete packet held in the channel's receive buffer, in
@@ -35,6 +35,10 @@ private:
     // False for a command this server does not know.
     bool Handle(CClientSocket &channel, const PacketHeader &header, QByteArrayView packet);
 
+    void SetBookView(CClientSocket &channel, QByteArrayView packet);
+    void RequestPage(CClientSocket &channel, QByteArrayView packet);
+    void MultiDownload(CClientSocket &channel, QByteArrayView packet);
+    void LoadSongList(CClientSocket &channel, QByteArrayView packet);
     void RequestServerInfo(CClientSocket &channel);
     void RequestAdd(CClientSocket &channel, QByteArrayView packet);
     void RequestDel(CClientSocket &channel, QByteArrayView packet);
@@ -48,7 +52,7 @@ private:
     void RemoteControlKey(const PacketHeader &header);
     void RemoconNumberKey(const PacketHeader &header);
 
-    const SongCatalogue &m_catalogue;
+    SongCatalogue &m_catalogue;
     const QueConfig &m_config;
     ReservationQueue &m_queue;
     FavoriteStore &m_favorites;

@@ -1,0 +1,307 @@
+#include "catalogue/SongCatalogue.h"
+#include "net/ChannelList.h"
+#include "protocol/Replies.h"
+#include "protocol/Requests.h"
+#include "tests/net/InProcessServer.h"
+
+#include <QFile>
+#include <QStringEncoder>
+#include <QtEndian>
+#include <algorithm>
+
+namespace {
+
+struct Song
+{
+    quint32 number;
+    QString title, artist, language;
+};
+
+// 45 songs: titles that share a key, an article to drop or keep, a prefix.
+QList<Song> BookSongs()
+{
+    QList<Song> songs = {
+        {7, u"Abc"_qs, u"Xy"_qs, u"eng"_qs},        {31, u"Abcd"_qs, u"Xy"_qs, u"eng"_qs},
+        {12, u"The Way"_qs, u"Band"_qs, u"eng"_qs}, {40, u"the way"_qs, u"band"_qs, u"eng"_qs},
+        {3, u"Way"_qs, u"Band"_qs, u"eng"_qs},      {99, u"A Song"_qs, u"Zed"_qs, u"fra"_qs},
+        {5, u"An Apple"_qs, u"Ann"_qs, u"fra"_qs},  {64, u"Theatre"_qs, u"Éric"_qs, u"kor"_qs}};
+    for (quint32 n = 100; songs.size() < 45; ++n)
+        songs.append(
+            {n, u"Song %1"_qs.arg(n * 7919 % 1000), u"Artist %1"_qs.arg(n % 5), u"kor"_qs});
+    return songs;
+}
+
+// The list as a text song list, with a language line wherever it changes.
+QString ListText(const QList<Song> &songs)
+{
+    QString text, language = u"eng"_qs;
+    for (const Song &s : songs) {
+        if (s.language != language)
+            text += u"#"_qs + (language = s.language) + u"\r\n"_qs;
+        text += u"%1|%2|%3\r\n"_qs.arg(s.number).arg(s.title, s.artist);
+    }
+    return text;
+}
+
+// Record file and language file of the same songs, the .idx stamped `idxStamp`.
+void WriteRecordFiles(const QString &dat, const QList<Song> &songs, quint32 idxStamp)
+{
+    QByteArray records(8, '\0'), languages(8, '\0');
+    for (QByteArray *bytes : {&records, &languages})
+        qToLittleEndian<quint32>(SongCatalogue::kFileMagic, bytes->data());
+    qToLittleEndian<quint32>(0x1234, records.data() + 4);
+    qToLittleEndian<quint32>(idxStamp, languages.data() + 4);
+    for (const Song &s : songs) {
+        SongRecord record;
+        record.number = s.number;
+        std::copy_n(s.title.utf16(), s.title.size(), record.title);
+        std::copy_n(s.artist.utf16(), s.artist.size(), record.artist);
+        QByteArray bytes(SongRecord::kSize, '\0');
+        record.Encode(reinterpret_cast<uchar *>(bytes.data()));
+        records += bytes;
+        languages += QStringEncoder(QStringEncoder::Utf16LE)(s.language.leftJustified(4, u'\0'));
+    }
+    WriteFileBytes(dat, records);
+    WriteFileBytes(dat.chopped(4) + u".idx"_qs, languages);
+}
+
+// A server with the 45-song book, asked by terminals and the local client.
+class SongBookTest : public InProcessServer
+{
+protected:
+    void PrepareDataFolder() override
+    {
+        WriteFileBytes(home.dataFolder() + u"/orvabook.txt"_qs,
+                       QStringEncoder(QStringEncoder::Utf8,
+                                      QStringEncoder::Flag::WriteBom)(ListText(BookSongs())));
+    }
+    QByteArray Ask(MelodeckClient &client, const QByteArray &request)
+    {
+        client.Send(request);
+        return client.ReadPacket().value_or(QByteArray());
+    }
+    Packet::PageData Page(MelodeckClient &t, qint32 direction, qint32 mode)
+    {
+        return Packet::PageData::Decode(Ask(t, Packet::RequestPage{direction, mode}.Encode()));
+    }
+    // Every song of the catalogue through the download, in load order.
+    QList<Packet::MultiDownloadData::Item> Download(MelodeckClient &client)
+    {
+        const quint32 total =
+            Packet::ServerInfo::Decode(Ask(client, ServerInfoRequest())).songCount;
+        QList<Packet::MultiDownloadData::Item> items;
+        for (qint32 start = 0;; start += 8) {
+            const auto reply = Packet::MultiDownloadData::Decode(
+                Ask(client, Packet::MultiDownload{start, qint32(total)}.Encode()));
+            if (reply.endMark || reply.items.isEmpty())
+                return items;
+            items += reply.items;
+        }
+    }
+};
+
+// Pages in every order: 45 songs at 20 a page are pages 0, 1, 2, the last
+// with 5 songs; next past the end and previous before the start stay put;
+// an unknown order is number order.
+TEST_F(SongBookTest, PagesWalkTheBookInEachOrder)
+{
+    auto t = Terminal(0);
+    const auto units = [](const QString &s) {
+        return std::u16string(reinterpret_cast<const char16_t *>(s.utf16()), s.size());
+    };
+    const auto byNumber = [](const SongRecord &r) {
+        return std::u16string{char16_t(r.number >> 16), char16_t(r.number)};
+    };
+    const struct
+    {
+        qint32 mode;
+        std::function<std::u16string(const SongRecord &)> key;
+    } orders[] = {
+        {0, byNumber},
+        {1, [&](const SongRecord &r) { return units(SongCatalogue::TitleKey(r.TitleText())); }},
+        {2, [&](const SongRecord &r) { return units(r.ArtistText()); }},
+        {3, [&](const SongRecord &r) { return units(r.ExtraText()); }},
+        {7, byNumber},
+    };
+    for (const auto &order : orders) {
+        SCOPED_TRACE(order.mode);
+        t->Send(Packet::SetBookView{order.mode, 20, 0, {}}.Encode());
+        const auto first = Page(*t, Packet::RequestPage::kPrevious, order.mode);
+        const auto second = Page(*t, Packet::RequestPage::kNext, order.mode);
+        const auto last = Page(*t, Packet::RequestPage::kNext, order.mode);
+        const auto beyond = Page(*t, Packet::RequestPage::kNext, order.mode);
+        EXPECT_EQ(QList<int>({first.currentPage, second.currentPage, last.currentPage,
+                              beyond.currentPage, last.pageCount}),
+                  QList<int>({0, 1, 2, 2, 3}));
+        EXPECT_EQ(beyond.songs.size(), 5);
+        const QList<SongRecord> book = first.songs + second.songs + last.songs;
+        ASSERT_EQ(book.size(), 45);
+        EXPECT_TRUE(std::is_sorted(book.begin(), book.end(),
+                                   [&](auto &a, auto &b) { return order.key(a) < order.key(b); }));
+        if (order.mode != 1)
+            continue;
+        // A prefix sorts first, "A " and "The " are dropped but "An " is not,
+        // and equal keys sit together.
+        QStringList titles;
+        for (const SongRecord &r : book)
+            titles.append(r.TitleText());
+        EXPECT_EQ(titles.mid(0, 4),
+                  (QStringList{u"Abc"_qs, u"Abcd"_qs, u"An Apple"_qs, u"A Song"_qs}));
+        EXPECT_EQ(titles[41], u"Theatre"_qs);
+        QStringList ways = titles.mid(42);
+        ways.sort();
+        EXPECT_EQ(ways, (QStringList{u"The Way"_qs, u"Way"_qs, u"the way"_qs}));
+    }
+}
+
+// The stored view: page sizes outside 1..20 become 20; the page count
+// follows the song count; a negative page is kept as sent and shows nothing.
+TEST_F(SongBookTest, BookViewClampsSizeAndCountsPages)
+{
+    auto t = Terminal(0);
+    const struct
+    {
+        qint32 size, page, storedSize, pageCount, songsShown;
+    } cases[] = {{0, 0, 20, 3, 20}, {-5, 1, 20, 3, 20}, {21, 2, 20, 3, 5}, {7, 6, 7, 7, 3},
+                 {1, 44, 1, 45, 1}, {7, -3, 7, 7, 0},   {20, 3, 20, 3, 0}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.size);
+        t->Send(Packet::SetBookView{2, c.size, c.page, QByteArray(64, 's')}.Encode());
+        const auto page = Page(*t, 0, 2);
+        const CClientSocket *channel = app->channels().at(0);
+        EXPECT_EQ(channel->pageSize, c.storedSize);
+        EXPECT_EQ(channel->searchText, QByteArray(64, 's'));
+        EXPECT_EQ(page.pageCount, c.pageCount);
+        EXPECT_EQ(page.currentPage, c.page);
+        EXPECT_EQ(page.songs.size(), c.songsShown);
+    }
+    // A fresh terminal has no page size yet: it cannot move and sees nothing.
+    auto fresh = Terminal(1);
+    EXPECT_EQ(Page(*fresh, Packet::RequestPage::kNext, 1).songs.size(), 0);
+    app->catalogue().LoadSongDatabase(QString());
+    t->Send(Packet::SetBookView{0, 10, 0, {}}.Encode());
+    EXPECT_EQ(Page(*t, 0, 0).pageCount, 0);
+    EXPECT_EQ(LastLog(), u"req page 0, cur 0, mode 0");
+}
+
+// Download replies: eight items from the start in load order, byte for byte;
+// the end mark at or past the total; no items past the song count.
+TEST_F(SongBookTest, DownloadRepliesAndTheirLogLines)
+{
+    auto t = Terminal(0);
+    const QByteArray first = Ask(*t, Packet::MultiDownload{0, 45}.Encode());
+    EXPECT_EQ(first.size(), 16 + 252);
+    EXPECT_EQ(first.left(42).toHex(' '),
+              Hex("4F525641 00008124 000000FC 00000008 00000000"
+                  "01030002 0065 006E 0067 0037 0041 0062 0063 0058 0079")
+                  .toHex(' '));
+    EXPECT_EQ(CountLog(u"multi-download Start(0, 45)"_qs), 1);
+    EXPECT_EQ(Packet::MultiDownloadData::Decode(Ask(*t, Packet::MultiDownload{40, 45}.Encode()))
+                  .items.size(),
+              5);
+    EXPECT_EQ(CountLog(u"multi-download Done."_qs), 1);
+    const QByteArray endMark = Hex("4F525641 00008124 00000004 00000000 FFFFFFFF 00000000");
+    EXPECT_EQ(Ask(*t, Packet::MultiDownload{45, 45}.Encode()), endMark);
+    EXPECT_EQ(Ask(*t, Packet::MultiDownload{-1, 10}.Encode()), endMark);
+    EXPECT_EQ(Ask(*t, Packet::MultiDownload{120, 200}.Encode()),
+              Hex("4F525641 00008124 00000004 00000000 00000078"));
+
+    // Progress is logged at every 2,048th song below the total.
+    QString big;
+    for (int n = 1; n <= 2050; ++n)
+        big += u"%1|T|A\n"_qs.arg(n);
+    WriteFileBytes(home.file(u"big.txt"_qs), big.toUtf8());
+    app->catalogue().LoadSongDatabase(home.file(u"big.txt"_qs));
+    Ask(*t, Packet::MultiDownload{2048, 5000}.Encode());
+    EXPECT_EQ(CountLog(u"multi-download Loading(2048, 5000)"_qs), 1);
+    EXPECT_EQ(CountLog(u"multi-download Done."_qs), 2);
+}
+
+// A reload makes every terminal reconnect, the requester included, and keeps
+// the local client; an empty catalogue or a refused name closes nothing.
+TEST_F(SongBookTest, LoadSongListReconnectsTerminalsOnlyWhenSongsCameIn)
+{
+    auto a = Terminal(0);
+    auto b = Terminal(1);
+    auto local = Connect(QHostAddress::LocalHost);
+    WriteFileBytes(home.file(u"empty.txt"_qs), "no songs here\n");
+    WriteFileBytes(home.file(u"two.txt"_qs), "1|One|A\n2|Two|B\n");
+
+    const auto load = [&](MelodeckClient &c, const QString &name) {
+        return Packet::LoadResult::Decode(Ask(c, Packet::LoadSongList{5, 0, name}.Encode()));
+    };
+    EXPECT_EQ(load(*a, home.file(u"empty.txt"_qs)).songCount, 0u);
+    EXPECT_EQ(load(*a, QString(80, u'x')).songCount, 0u); // refused: the empty catalogue stays
+    EXPECT_EQ(CountLog(u"Requested load result 5, len 172, name xxx"_qs), 1);
+    app->catalogue().LoadSongDatabase(home.file(u"two.txt"_qs));
+    EXPECT_EQ(load(*a, QString(80, u'x')).songCount, 2u);
+    EXPECT_TRUE(a->IsConnected() && b->IsConnected());
+    EXPECT_EQ(CountLog(u"reconnected"_qs), 0);
+
+    const auto reply = load(*a, home.file(u"two.txt"_qs));
+    EXPECT_EQ(reply.songCount, 2u);
+    EXPECT_EQ(reply.timestamp, quint32(app->catalogue().timestamp()));
+    EXPECT_TRUE(a->WaitForClose());
+    EXPECT_TRUE(b->WaitForClose());
+    EXPECT_EQ(CountLog(u"LoadSongList, Melodeck reconnected actived."_qs), 1);
+    EXPECT_EQ(CountLog(u"Closed client"_qs), 2);
+    EXPECT_TRUE(local->IsConnected());
+    EXPECT_EQ(Packet::ServerInfo::Decode(Ask(*local, ServerInfoRequest())).songCount, 2u);
+}
+
+// The same songs loaded from each kind of file come back whole through the
+// download; a language file of another version, or none, gives "eng", and a
+// cut record file keeps the part of its last record that arrived.
+TEST_F(SongBookTest, EveryFileKindDownloadsTheSongsItHolds)
+{
+    auto local = Connect(QHostAddress::LocalHost);
+    const QList<Song> songs = BookSongs();
+    const QString text = ListText(songs);
+    const struct
+    {
+        const char *name;
+        QByteArray bytes;
+        quint32 idxStamp = 0;
+    } files[] = {
+        {"utf16.txt",
+         QStringEncoder(QStringEncoder::Utf16LE, QStringEncoder::Flag::WriteBom)(text)},
+        {"utf8.txt", QStringEncoder(QStringEncoder::Utf8, QStringEncoder::Flag::WriteBom)(text)},
+        {"ansi.txt", QStringEncoder(QStringEncoder::Latin1)(text)},
+        {"pair.dat", {}, 0x1234},
+        {"stale.dat", {}, 0x9999},
+    };
+    for (const auto &f : files) {
+        SCOPED_TRACE(f.name);
+        const QString path = home.file(QString::fromLatin1(f.name));
+        if (f.bytes.isEmpty())
+            WriteRecordFiles(path, songs, f.idxStamp);
+        else
+            WriteFileBytes(path, f.bytes);
+        local->Send(Packet::LoadSongList{0, 0, path}.Encode());
+        ASSERT_TRUE(local->ReadPacket().has_value());
+        const auto items = Download(*local);
+        ASSERT_EQ(items.size(), songs.size());
+        for (qsizetype i = 0; i < songs.size(); ++i) {
+            EXPECT_EQ(items[i].number, QString::number(songs[i].number));
+            EXPECT_EQ(items[i].title, songs[i].title);
+            EXPECT_EQ(items[i].artist, songs[i].artist);
+            EXPECT_EQ(items[i].language, f.idxStamp == 0x9999 ? u"eng"_qs : songs[i].language);
+        }
+    }
+    // 100 bytes of the last record: its number and the first 48 title bytes.
+    const QString dat = home.file(u"cut.dat"_qs);
+    WriteRecordFiles(dat, {{77, u"A title that is long enough to be cut"_qs, u"Who"_qs, u"eng"_qs}},
+                     1);
+    QByteArray cut = ReadFileBytes(dat);
+    WriteFileBytes(dat, cut.left(8 + 4 + 48));
+    QFile::remove(dat.chopped(4) + u".idx"_qs);
+    local->Send(Packet::LoadSongList{0, 0, dat}.Encode());
+    ASSERT_TRUE(local->ReadPacket().has_value());
+    const auto items = Download(*local);
+    ASSERT_EQ(items.size(), 1);
+    EXPECT_EQ(items[0].title, u"A title that is long enough "_qs.left(24));
+    EXPECT_EQ(items[0].artist, QString());
+    EXPECT_EQ(items[0].language, u"eng"_qs);
+}
+
+} // namespace
