@@ -9,15 +9,17 @@
 #include <QFileInfo>
 #include <QtEndian>
 #include <algorithm>
+#include <future>
+#include <vector>
+
+// The record and language files are read straight into the tables: their
+// layout is the in-memory layout of a little-endian machine.
+static_assert(Q_BYTE_ORDER == Q_LITTLE_ENDIAN, "catalogue files are read as they lie in memory");
 
 namespace {
 
 constexpr int kLanguageUnits = 4;
-constexpr int kKeyUnits = SongRecord::kTitleUnits;
-constexpr int kPrefixUnits = 8; // units packed into a SortEntry
-constexpr qint64 kReadRecords = 1024;
-constexpr qint64 kReadBufferBytes = kReadRecords * SongRecord::kSize;
-constexpr char16_t kDefaultLanguage[kLanguageUnits] = {u'e', u'n', u'g', 0};
+constexpr int kPrefixUnits = 6; // key units packed into a SortEntry
 
 struct FileHeader
 {
@@ -51,56 +53,51 @@ bool IsLetter(char16_t unit, char16_t lower)
     return unit == lower || unit == lower - 32;
 }
 
-// Writes the title key of `title` into `key` and returns its length.
-qsizetype MakeTitleKey(const char16_t *title, qsizetype length, char16_t *key)
+// How many leading units the title key drops: "A " or "The " in any case.
+int ArticleLength(const char16_t *title)
 {
-    qsizetype start = 0;
-    if (length >= 2 && IsLetter(title[0], u'a') && title[1] == u' ')
-        start = 2;
-    else if (length >= 4 && IsLetter(title[0], u't') && IsLetter(title[1], u'h') &&
-             IsLetter(title[2], u'e') && title[3] == u' ')
-        start = 4;
-    // Only ASCII is upper-cased: terminals order titles the same way.
-    for (qsizetype i = start; i < length; ++i)
-        key[i - start] = title[i] >= u'a' && title[i] <= u'z' ? title[i] - 32 : title[i];
-    return length - start;
-}
-
-// The length of a fixed-width text: up to its first zero unit or its width.
-int TextLength(const char16_t *text, int width)
-{
-    int length = 0;
-    while (length < width && text[length] != 0)
-        ++length;
-    return length;
-}
-
-// Compares fixed-width texts unit by unit as unsigned values; a prefix sorts first.
-int CompareText(const char16_t *a, const char16_t *b, int width)
-{
-    for (int i = 0; i < width; ++i) {
-        if (a[i] != b[i])
-            return a[i] < b[i] ? -1 : 1;
-        if (a[i] == 0)
-            return 0;
-    }
+    if (IsLetter(title[0], u'a') && title[1] == u' ')
+        return 2;
+    if (IsLetter(title[0], u't') && IsLetter(title[1], u'h') && IsLetter(title[2], u'e') &&
+        title[3] == u' ')
+        return 4;
     return 0;
+}
+
+// Only ASCII is upper-cased: terminals order titles the same way.
+char16_t FoldCase(char16_t unit)
+{
+    return unit >= u'a' && unit <= u'z' ? unit - 32 : unit;
+}
+
+// The text a sort order compares, without copying: a field from some offset,
+// its width, and whether letters are folded (title order).
+struct SortKey
+{
+    const char16_t *text;
+    int width;
+    bool fold;
+
+    char16_t at(int i) const { return i < width ? (fold ? FoldCase(text[i]) : text[i]) : 0; }
+};
+
+SortKey KeyOf(const SongRecord &song, int sortMode)
+{
+    switch (sortMode) {
+    case SongCatalogue::ByTitle: {
+        const int skip = ArticleLength(song.title);
+        return {song.title + skip, SongRecord::kTitleUnits - skip, true};
+    }
+    case SongCatalogue::ByArtist:
+        return {song.artist, SongRecord::kArtistUnits, false};
+    default:
+        return {song.extra, SongRecord::kExtraUnits, false};
+    }
 }
 
 } // namespace
 
-SongCatalogue::SongCatalogue()
-    : m_records(new SongRecord[kCapacity]), m_languages(new char16_t[4 * kCapacity]()),
-      m_titleKeys(std::make_unique_for_overwrite<char16_t[]>(size_t(kKeyUnits) * kCapacity)),
-      m_sortEntries(std::make_unique_for_overwrite<SortEntry[]>(kCapacity)),
-      m_readBuffer(std::make_unique_for_overwrite<char[]>(kReadBufferBytes))
-{
-    for (auto &index : m_indexes) {
-        index.reset(new const SongRecord *[kCapacity]);
-        for (int i = 0; i < kCapacity; ++i)
-            index[i] = &m_records[i];
-    }
-}
+SongCatalogue::SongCatalogue() = default;
 
 SongCatalogue::~SongCatalogue() = default;
 
@@ -140,28 +137,34 @@ const SongRecord *SongCatalogue::FindSongByNumber(quint32 number) const
 
 const SongRecord &SongCatalogue::Record(int position) const
 {
-    return m_records[position];
+    return m_records[size_t(position)];
 }
 
 QString SongCatalogue::Language(int position) const
 {
-    return SongRecord::FieldText(&m_languages[4 * position], 3);
+    return SongRecord::FieldText(m_languages[size_t(position)].units, 3);
 }
 
-const SongRecord *const *SongCatalogue::IndexFor(int sortMode) const
+const quint32 *SongCatalogue::IndexFor(int sortMode) const
 {
     if (sortMode < 0 || sortMode > 3)
         sortMode = ByNumber;
-    return m_indexes[sortMode].get();
+    return m_indexes[sortMode].data();
 }
 
 // The title with its article dropped and ASCII letters upper-cased.
 QString SongCatalogue::TitleKey(QStringView title)
 {
-    QString key(title.size(), Qt::Uninitialized);
-    const qsizetype length =
-        MakeTitleKey(title.utf16(), title.size(), reinterpret_cast<char16_t *>(key.data()));
-    key.resize(length);
+    qsizetype skip = 0;
+    if (title.size() >= 2 && IsLetter(title[0].unicode(), u'a') && title[1] == u' ')
+        skip = 2;
+    else if (title.size() >= 4 && IsLetter(title[0].unicode(), u't') &&
+             IsLetter(title[1].unicode(), u'h') && IsLetter(title[2].unicode(), u'e') &&
+             title[3] == u' ')
+        skip = 4;
+    QString key = title.sliced(skip).toString();
+    for (QChar &unit : key)
+        unit = QChar(FoldCase(unit.unicode()));
     return key;
 }
 
@@ -179,17 +182,13 @@ quint32 SongCatalogue::YearTimestamp(const QDateTime &when)
     return seconds * 100;
 }
 
-// Restores the empty catalogue: zero records and languages, identity indexes.
+// Restores the empty catalogue: everything a load wrote goes back to zero.
 void SongCatalogue::Clear()
 {
-    // A load writes records and languages only below its song count, and sorting
-    // permutes only those positions, so resetting them restores the empty state.
-    const size_t used = m_songCount;
-    std::fill_n(m_records.get(), used, SongRecord{});
-    std::fill_n(m_languages.get(), used * kLanguageUnits, u'\0');
+    m_records.Clear(m_songCount);
+    m_languages.Clear(m_songCount);
     for (auto &index : m_indexes)
-        for (size_t i = 0; i < used; ++i)
-            index[i] = &m_records[i];
+        index.Clear(m_songCount);
     m_songCount = 0;
     m_timestamp = 0;
 }
@@ -209,24 +208,15 @@ bool SongCatalogue::LoadRecordFile(const QString &path)
         return false;
     }
     m_timestamp = header.timestamp;
-
-    const uchar *const buffer = reinterpret_cast<const uchar *>(m_readBuffer.get());
-    quint32 count = 0;
-    // Records past a full catalogue could only be ignored, so reading stops there.
-    while (count < quint32(kCapacity)) {
-        const qint64 wanted = std::min<qint64>(kReadRecords, kCapacity - count) * SongRecord::kSize;
-        const qint64 got = ReadFully(file, m_readBuffer.get(), wanted);
-        // A short last record still counts; its missing bytes stay zero.
-        for (qint64 offset = 0; offset < got; offset += SongRecord::kSize, ++count) {
-            m_records[count] = SongRecord::Decode(
-                buffer + offset, std::min<qint64>(SongRecord::kSize, got - offset));
-            std::copy_n(kDefaultLanguage, kLanguageUnits, &m_languages[count * kLanguageUnits]);
-        }
-        if (got < wanted)
-            break;
-    }
-    m_songCount = count;
+    m_records.UseLargePages(size_t((file.size() - 8 + SongRecord::kSize - 1) / SongRecord::kSize));
+    // Records past a full catalogue could only be ignored, so reading stops
+    // there. A short last record still counts; its missing bytes stay zero.
+    const qint64 got = ReadFully(file, reinterpret_cast<char *>(m_records.data()),
+                                 qint64(kCapacity) * SongRecord::kSize);
+    m_songCount = quint32((got + SongRecord::kSize - 1) / SongRecord::kSize);
     file.close();
+    for (quint32 i = 0; i < m_songCount; ++i)
+        m_languages[i] = {{u'e', u'n', u'g', 0}};
     LoadLanguageFile(path.chopped(4) + QStringLiteral(".idx"));
     return true;
 }
@@ -243,18 +233,12 @@ void SongCatalogue::LoadLanguageFile(const QString &path)
     WriteLog("Open moxiinfo.idx [%x = %x].", quint32(m_timestamp), header.timestamp);
     if (header.magic != kFileMagic || header.timestamp != m_timestamp)
         return;
-    // Entries past the last song would never be read, so they are not stored.
-    const qint64 wanted = qint64(m_songCount) * kLanguageUnits * 2;
-    qint64 done = 0;
-    while (done < wanted) {
-        const qint64 chunk = std::min(kReadBufferBytes, wanted - done);
-        const qint64 got = ReadFully(file, m_readBuffer.get(), chunk);
-        for (qint64 i = 0; i + 1 < got; i += 2)
-            m_languages[(done + i) / 2] = qFromLittleEndian<quint16>(m_readBuffer.get() + i);
-        done += got;
-        if (got < chunk)
-            break;
-    }
+    // Entries past the last song would never be read, so they are not stored;
+    // a unit cut short at the end of the file is left out.
+    const qint64 wanted = std::min(qint64(m_songCount) * qint64(sizeof(LanguageCode)),
+                                   (file.size() - 8) & ~qint64(1));
+    if (wanted > 0)
+        ReadFully(file, reinterpret_cast<char *>(m_languages.data()), wanted);
 }
 
 // Reads a text song list line by line; false when it cannot be opened.
@@ -266,7 +250,10 @@ bool SongCatalogue::LoadTextList(const QString &path)
         return false;
     }
     const quint32 timestamp = YearTimestamp(QDateTime::currentDateTime());
-    char16_t language[kLanguageUnits] = {u'e', u'n', u'g', 0};
+    // A song line takes at least four bytes; large pages only where a big list
+    // is sure to reach, so a small one never takes a whole large page.
+    m_records.UseLargePages(size_t(QFileInfo(path).size() / 4), 1);
+    LanguageCode language = {{u'e', u'n', u'g', 0}};
     QString line;
     // Lines past a full catalogue could only be ignored, so reading stops there.
     while (m_songCount < quint32(kCapacity) && file.ReadString(line)) {
@@ -276,7 +263,7 @@ bool SongCatalogue::LoadTextList(const QString &path)
             while (!text.isEmpty() && text.front().isSpace())
                 text = text.sliced(1);
             if (text.size() >= 3)
-                std::copy_n(text.utf16(), 3, language);
+                std::copy_n(text.utf16(), 3, language.units);
         }
         AddTextSong(text, language);
     }
@@ -285,7 +272,7 @@ bool SongCatalogue::LoadTextList(const QString &path)
 }
 
 // Adds the song of a "number|title|artist" line; other lines and number 0 add nothing.
-void SongCatalogue::AddTextSong(QStringView line, const char16_t *language)
+void SongCatalogue::AddTextSong(QStringView line, const LanguageCode &language)
 {
     const qsizetype firstBar = line.indexOf(u'|');
     if (firstBar < 0)
@@ -309,76 +296,99 @@ void SongCatalogue::AddTextSong(QStringView line, const char16_t *language)
                 record.title);
     std::copy_n(artist.utf16(), std::min<qsizetype>(artist.size(), SongRecord::kArtistUnits),
                 record.artist);
-    std::copy_n(language, kLanguageUnits, &m_languages[size_t(m_songCount) * kLanguageUnits]);
+    m_languages[m_songCount] = language;
     ++m_songCount;
 }
 
-// Sorts the four indexes over the loaded songs.
+// Sorts the four indexes over the loaded songs. The orders are independent,
+// so two run at once; both finish before the load returns.
 void SongCatalogue::SortIndexes()
 {
     if (m_songCount < 2)
-        return;
-    SortIndex(ByNumber, 0, [](quint32) -> const char16_t * { return nullptr; });
-    for (quint32 i = 0; i < m_songCount; ++i) {
-        char16_t *key = &m_titleKeys[size_t(i) * kKeyUnits];
-        const char16_t *title = m_records[i].title;
-        const qsizetype length =
-            MakeTitleKey(title, TextLength(title, SongRecord::kTitleUnits), key);
-        std::fill(key + length, key + kKeyUnits, u'\0');
-    }
-    SortIndex(ByTitle, kKeyUnits, [this](quint32 i) -> const char16_t * {
-        return &m_titleKeys[size_t(i) * kKeyUnits];
+        return; // zero-filled indexes already list song 0 first
+    // Titles and numbers on one thread, artists and extras on the other: about
+    // the same work each.
+    auto titles = std::async(std::launch::async, [this] {
+        SortIndex(ByTitle, m_scratch[1]);
+        SortIndex(ByNumber, m_scratch[1]);
     });
-    SortIndex(ByArtist, SongRecord::kArtistUnits,
-              [this](quint32 i) -> const char16_t * { return m_records[i].artist; });
-    SortIndex(ByExtra, SongRecord::kExtraUnits,
-              [this](quint32 i) -> const char16_t * { return m_records[i].extra; });
+    SortIndex(ByArtist, m_scratch[0]);
+    SortIndex(ByExtra, m_scratch[0]);
+    titles.wait();
+    for (auto &scratch : m_scratch)
+        scratch.Clear(m_songCount);
 }
 
-// Sorts one index: by number when `width` is 0, else by the text `textOf` gives
-// for a load position (`width` units, ending at its first zero unit).
-template <typename TextOf> void SongCatalogue::SortIndex(int sortMode, int width, TextOf textOf)
+// Sorts one index: entries carry six key units packed so that integer
+// comparison orders them; runs that agree in those units and go on past them
+// are packed again from the next six units and sorted again, until keys
+// differ or end. Equal keys keep load order. Each record is read once per
+// level of refinement, never once per comparison.
+void SongCatalogue::SortIndex(int sortMode, ZeroFilledTable<SortEntry> &scratch)
 {
-    SortEntry *const entries = m_sortEntries.get();
+    SortEntry *const entries = scratch.data();
     const quint32 count = m_songCount;
-    // Comparing packed prefixes keeps most comparisons inside the entry array;
-    // only texts that agree in their first eight units look at the records.
-    for (quint32 i = 0; i < count; ++i) {
-        if (width == 0) {
-            entries[i] = {m_records[i].number, 0, i};
-            continue;
+    scratch.UseLargePages(count);
+    const auto pack = [&](SortEntry &entry, int from) {
+        const SortKey key = KeyOf(m_records[entry.position], sortMode);
+        entry.head = 0;
+        entry.next = 0;
+        for (int unit = 0; unit < kPrefixUnits; ++unit) {
+            const char16_t c = key.at(from + unit);
+            if (c == 0)
+                break;
+            if (unit < 4)
+                entry.head |= quint64(c) << (48 - 16 * unit);
+            else
+                entry.next |= quint32(c) << (16 - 16 * (unit - 4));
         }
-        const char16_t *text = textOf(i);
-        quint64 packed[2] = {0, 0};
-        for (int unit = 0; unit < kPrefixUnits && text[unit] != 0; ++unit)
-            packed[unit / 4] |= quint64(text[unit]) << (48 - 16 * (unit % 4));
-        entries[i] = {packed[0], packed[1], i};
-    }
-    std::sort(entries, entries + count, [](const SortEntry &a, const SortEntry &b) {
-        return a.head != b.head ? a.head < b.head : a.next < b.next;
-    });
-    // Runs of equal prefixes are ordered by the rest of their texts, then by load
-    // position (which FindSongByNumber relies on). Sorting each run on its own
-    // reads each text about once, not once per comparison.
-    const auto byRest = [&](const SortEntry &a, const SortEntry &b) {
-        if (width > kPrefixUnits && (a.next & 0xFFFF) != 0) {
-            const int order = CompareText(textOf(a.position) + kPrefixUnits,
-                                          textOf(b.position) + kPrefixUnits, width - kPrefixUnits);
-            if (order != 0)
-                return order < 0;
-        }
-        return a.position < b.position;
     };
-    for (quint32 begin = 0; begin < count;) {
-        quint32 end = begin + 1;
-        while (end < count && entries[end].head == entries[begin].head &&
-               entries[end].next == entries[begin].next)
-            ++end;
-        if (end - begin > 1)
-            std::sort(entries + begin, entries + end, byRest);
-        begin = end;
+    const auto less = [](const SortEntry &a, const SortEntry &b) {
+        if (a.head != b.head)
+            return a.head < b.head;
+        return a.next != b.next ? a.next < b.next : a.position < b.position;
+    };
+    for (quint32 i = 0; i < count; ++i) {
+        entries[i].position = i;
+        if (sortMode == ByNumber)
+            entries[i] = {m_records[i].number, 0, i};
+        else
+            pack(entries[i], 0);
     }
-    const SongRecord **index = m_indexes[sortMode].get();
+    std::sort(entries, entries + count, less);
+
+    // Runs still to refine: [begin, end) agreeing in the units before `from`.
+    struct Run
+    {
+        quint32 begin, end;
+        int from;
+    };
+    std::vector<Run> runs;
+    const auto findRuns = [&](quint32 begin, quint32 end, int from) {
+        for (quint32 first = begin; first < end;) {
+            quint32 last = first + 1;
+            while (last < end && entries[last].head == entries[first].head &&
+                   entries[last].next == entries[first].next)
+                ++last;
+            // A sixth unit of zero means the keys ended: load order stands.
+            if (last - first > 1 && (entries[first].next & 0xFFFF) != 0 &&
+                from + kPrefixUnits < SongRecord::kTitleUnits)
+                runs.push_back({first, last, from + kPrefixUnits});
+            first = last;
+        }
+    };
+    if (sortMode != ByNumber)
+        findRuns(0, count, 0);
+    while (!runs.empty()) {
+        const Run run = runs.back();
+        runs.pop_back();
+        for (quint32 i = run.begin; i < run.end; ++i)
+            pack(entries[i], run.from);
+        std::sort(entries + run.begin, entries + run.end, less);
+        findRuns(run.begin, run.end, run.from);
+    }
+
+    quint32 *const index = m_indexes[sortMode].data();
     for (quint32 i = 0; i < count; ++i)
-        index[i] = &m_records[entries[i].position];
+        index[i] = entries[i].position;
 }

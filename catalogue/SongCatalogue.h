@@ -1,21 +1,28 @@
 #pragma once
 
+#include "base/ZeroFilledTable.h"
 #include "catalogue/SongRecord.h"
 
 #include <QDateTime>
 #include <QString>
-#include <memory>
 
 // The whole song catalogue in memory: records in load order, a language code
 // per song and four sorted indexes. All storage is allocated once, at full
-// capacity, and refilled in place by every load.
+// capacity, and refilled in place by every load; room no song uses costs no
+// memory.
 class SongCatalogue
 {
 public:
     static constexpr int kCapacity = 200000;
     // First four bytes of both the .dat and the .idx file: 57 61 31 47.
     static constexpr quint32 kFileMagic = 0x47316157;
-    enum SortMode { ByNumber = 0, ByTitle = 1, ByArtist = 2, ByExtra = 3 };
+    enum SortMode
+    {
+        ByNumber = 0,
+        ByTitle = 1,
+        ByArtist = 2,
+        ByExtra = 3
+    };
 
     SongCatalogue();
     ~SongCatalogue();
@@ -35,9 +42,9 @@ public:
     const SongRecord &Record(int position) const;
     // The language code of song `position`, up to three characters.
     QString Language(int position) const;
-    // The sorted index for a sort mode (any other value: number order);
-    // entries 0..songCount-1 are valid.
-    const SongRecord *const *IndexFor(int sortMode) const;
+    // The load positions of the songs in a sort order (any other value: number
+    // order); entries 0..songCount-1 are valid.
+    const quint32 *IndexFor(int sortMode) const;
 
     // The text that title order compares: one leading "A " or "The " (any case)
     // dropped, then the ASCII letters a to z upper-cased.
@@ -48,12 +55,17 @@ public:
     static quint32 YearTimestamp(const QDateTime &when);
 
 private:
-    // One sort entry: the first eight units of a key packed so that integer
+    // A song's language code: up to three characters, zero-padded.
+    struct LanguageCode
+    {
+        char16_t units[4];
+    };
+    // One sort entry: the first six units of a key, packed so that integer
     // comparison orders them, and the song's load position.
     struct SortEntry
     {
         quint64 head;
-        quint64 next;
+        quint32 next;
         quint32 position;
     };
 
@@ -61,19 +73,19 @@ private:
     bool LoadRecordFile(const QString &path);
     void LoadLanguageFile(const QString &path);
     bool LoadTextList(const QString &path);
-    void AddTextSong(QStringView line, const char16_t *language);
+    void AddTextSong(QStringView line, const LanguageCode &language);
+    // Sorts the four indexes, two at a time on two threads.
     void SortIndexes();
-    template <typename TextOf> void SortIndex(int sortMode, int width, TextOf textOf);
+    void SortIndex(int sortMode, ZeroFilledTable<SortEntry> &scratch);
 
-    std::unique_ptr<SongRecord[]> m_records;
-    std::unique_ptr<char16_t[]> m_languages; // 4 units per song
-    std::unique_ptr<const SongRecord *[]> m_indexes[4];
-    // Scratch space for sorting, allocated with the tables: each title's key
-    // (48 units, zero-filled) and the entries being sorted.
-    std::unique_ptr<char16_t[]> m_titleKeys;
-    std::unique_ptr<SortEntry[]> m_sortEntries;
-    // Read buffer for the record and language files.
-    std::unique_ptr<char[]> m_readBuffer;
+    ZeroFilledTable<SongRecord> m_records{kCapacity};
+    ZeroFilledTable<LanguageCode> m_languages{kCapacity};
+    ZeroFilledTable<quint32> m_indexes[4] = {
+        ZeroFilledTable<quint32>(kCapacity), ZeroFilledTable<quint32>(kCapacity),
+        ZeroFilledTable<quint32>(kCapacity), ZeroFilledTable<quint32>(kCapacity)};
+    // Scratch space for the two sorts that run at once; given back after a load.
+    ZeroFilledTable<SortEntry> m_scratch[2] = {ZeroFilledTable<SortEntry>(kCapacity),
+                                               ZeroFilledTable<SortEntry>(kCapacity)};
     quint32 m_songCount = 0;
     quint64 m_timestamp = 0;
 };

@@ -168,10 +168,10 @@ int PageData::FillPage(uchar *slots, const SongCatalogue &catalogue, qint32 sort
     const qint64 first = qint64(size) * page;
     if (first >= SongCatalogue::kCapacity || first >= catalogue.songCount())
         return 0;
-    const SongRecord *const *index = catalogue.IndexFor(sortMode);
+    const quint32 *index = catalogue.IndexFor(sortMode);
     const int count = int(std::min<qint64>(size, catalogue.songCount() - first));
     for (int i = 0; i < count; ++i)
-        index[first + i]->Encode(slots + qsizetype(i) * SongRecord::kSize);
+        catalogue.Record(int(index[first + i])).Encode(slots + qsizetype(i) * SongRecord::kSize);
     return count;
 }
 

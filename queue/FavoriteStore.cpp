@@ -10,9 +10,10 @@
 #include <QStringEncoder>
 #include <algorithm>
 
-// An empty store; all 5,000 list slots are allocated here, once.
+// An empty store; all 5,000 list slots are allocated here, once, costing
+// memory only as lists are written.
 FavoriteStore::FavoriteStore(QString filePath)
-    : m_filePath(std::move(filePath)), m_lists(std::make_unique<FavoriteList[]>(kCapacity)),
+    : m_filePath(std::move(filePath)), m_lists(kCapacity),
       m_rows({QStringLiteral("Favorite List"), QStringLiteral("Songs")})
 {
 }
@@ -25,7 +26,7 @@ const FavoriteList &FavoriteStore::list(int i) const
     static const FavoriteList kNone;
     if (i < 0 || i >= m_listCount)
         return kNone;
-    return m_lists[i];
+    return m_lists[size_t(i)];
 }
 
 // The explicit path, else "Favorite.txt" in the data folder.
@@ -51,7 +52,7 @@ void FavoriteStore::LoadFavoriteLists()
         return;
     m_rows.clear();
     for (int i = 0; i < m_listCount; ++i)
-        m_rows.appendRow({m_lists[i].NameView().toString(), m_lists[i].SongsText()});
+        m_rows.appendRow({m_lists[size_t(i)].NameView().toString(), m_lists[size_t(i)].SongsText()});
 }
 
 // Writes the whole file through a temporary that replaces the old one only when complete.
@@ -72,7 +73,7 @@ QByteArray FavoriteStore::FileBytes() const
         return {};
     QString text;
     for (int i = 0; i < m_listCount; ++i) {
-        const FavoriteList &list = m_lists[i];
+        const FavoriteList &list = m_lists[size_t(i)];
         text += list.NameView();
         text += u'|';
         text += list.SongsText();
@@ -87,7 +88,7 @@ bool FavoriteStore::FindFavoriteList(const QString &name, SongNumbers *numbers) 
 {
     const int i = IndexOf(name);
     if (numbers)
-        *numbers = i < 0 ? SongNumbers{} : m_lists[i].songNumbers;
+        *numbers = i < 0 ? SongNumbers{} : m_lists[size_t(i)].songNumbers;
     return i >= 0;
 }
 
@@ -97,7 +98,7 @@ bool FavoriteStore::CreateFavoriteList(const QString &name)
     // The dispatcher only creates below capacity; this guard protects the table.
     if (m_listCount >= kCapacity || name.size() > kMaxNameChars || IndexOf(name) >= 0)
         return false;
-    FavoriteList &list = m_lists[m_listCount];
+    FavoriteList &list = m_lists[size_t(m_listCount)];
     list = FavoriteList();
     list.SetName(name);
     ++m_listCount;
@@ -113,7 +114,7 @@ bool FavoriteStore::AddSongToFavoriteList(const QString &name, quint32 number)
     const int i = IndexOf(name);
     if (i < 0)
         return false;
-    for (quint32 &slot : m_lists[i].songNumbers) {
+    for (quint32 &slot : m_lists[size_t(i)].songNumbers) {
         if (slot == number)
             break;
         if (slot == 0) {
@@ -133,7 +134,7 @@ bool FavoriteStore::ReplaceFavoriteList(const QString &name, const SongNumbers &
         return false;
     int found = -1;
     for (int i = 0; i < m_listCount && found < 0; ++i) {
-        const QStringView stored = m_lists[i].NameView();
+        const QStringView stored = m_lists[size_t(i)].NameView();
         // Case-sensitive QStringView comparison is unit by unit, unsigned 16-bit.
         const int result = qBound(-1, stored.compare(name), 1);
         WriteLog("(%s, %s) result %d.", qUtf8Printable(stored.toString()), qUtf8Printable(name),
@@ -143,7 +144,7 @@ bool FavoriteStore::ReplaceFavoriteList(const QString &name, const SongNumbers &
     }
     if (found < 0)
         return false;
-    m_lists[found].songNumbers = numbers;
+    m_lists[size_t(found)].songNumbers = numbers;
     RefreshRow(found);
     SaveFavoriteLists();
     return true;
@@ -157,9 +158,9 @@ bool FavoriteStore::DeleteFavoriteList(const QString &name)
     const int i = IndexOf(name);
     if (i < 0)
         return false;
-    std::copy(m_lists.get() + i + 1, m_lists.get() + m_listCount, m_lists.get() + i);
+    std::copy(m_lists.data() + i + 1, m_lists.data() + m_listCount, m_lists.data() + i);
     --m_listCount;
-    m_lists[m_listCount] = FavoriteList();
+    m_lists[size_t(m_listCount)] = FavoriteList();
     m_rows.removeRow(i);
     return true;
 }
@@ -168,7 +169,7 @@ bool FavoriteStore::DeleteFavoriteList(const QString &name)
 int FavoriteStore::IndexOf(QStringView name) const
 {
     for (int i = 0; i < m_listCount; ++i)
-        if (m_lists[i].NameView() == name)
+        if (m_lists[size_t(i)].NameView() == name)
             return i;
     return -1;
 }
@@ -185,7 +186,7 @@ void FavoriteStore::LoadLine(const QString &line)
     if (secondBar >= 0)
         songs = songs.left(secondBar);
 
-    FavoriteList &list = m_lists[m_listCount];
+    FavoriteList &list = m_lists[size_t(m_listCount)];
     list = FavoriteList();
     list.SetName(QStringView(text).left(bar));
     int count = 0;
@@ -201,5 +202,5 @@ void FavoriteStore::LoadLine(const QString &line)
 // Shows the list's current numbers.
 void FavoriteStore::RefreshRow(int i)
 {
-    m_rows.setCell(i, SongsColumn, m_lists[i].SongsText());
+    m_rows.setCell(i, SongsColumn, m_lists[size_t(i)].SongsText());
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/RowTable.h"
+#include "base/ZeroFilledTable.h"
 #include "queue/FavoriteList.h"
 
 #include <QByteArray>
@@ -84,7 +85,7 @@ private:
     void RefreshRow(int i);
 
     QString m_filePath;
-    std::unique_ptr<FavoriteList[]> m_lists;
+    ZeroFilledTable<FavoriteList> m_lists;
     int m_listCount = 0;
     RowTable m_rows;
 };

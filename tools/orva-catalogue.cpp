@@ -182,15 +182,15 @@ int Dump(const QString &path, const QString &order)
     if (Extension(path) == u".dat")
         CheckLanguageFile(path, quint32(catalogue->timestamp()));
 
-    const SongRecord *const first = &catalogue->Record(0);
-    const SongRecord *const *index = catalogue->IndexFor(sortMode);
+    const quint32 *index = catalogue->IndexFor(sortMode);
     QString text;
     for (int i = 0; i < int(catalogue->songCount()); ++i) {
         // Without an order the songs are shown as loaded.
-        const SongRecord *record = sortMode < 0 ? first + i : index[i];
-        text += QString::number(record->number) + u'\t' + OneLine(record->TitleText()) + u'\t' +
-                OneLine(record->ArtistText()) + u'\t' + OneLine(record->ExtraText()) + u'\t' +
-                OneLine(catalogue->Language(int(record - first))) + u'\n';
+        const int position = sortMode < 0 ? i : int(index[i]);
+        const SongRecord &record = catalogue->Record(position);
+        text += QString::number(record.number) + u'\t' + OneLine(record.TitleText()) + u'\t' +
+                OneLine(record.ArtistText()) + u'\t' + OneLine(record.ExtraText()) + u'\t' +
+                OneLine(catalogue->Language(position)) + u'\n';
     }
     PrintTo(stdout, text);
     return 0;
