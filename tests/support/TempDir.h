@@ -95,3 +95,9 @@ inline QByteArray Utf16Le(QStringView text, bool mark = false)
 {
     return (mark ? Hex("FF FE") : QByteArray()) + QStringEncoder(QStringConverter::Utf16LE)(text);
 }
+
+// Lets test failures show QString values (and lists of them) as readable text.
+inline void PrintTo(const QString &text, std::ostream *out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
