@@ -1,21 +1,13 @@
 #include "base/CStdioFileEx.h"
 
-#include "tests/base/CodePageScope.h"
 #include "tests/support/TempDir.h"
 
-#include <QStringEncoder>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
 
 constexpr int kAnsi = CStdioFileEx::kAnsiCodePage;
 constexpr int kUtf8 = CStdioFileEx::kUtf8CodePage;
-
-QByteArray Utf16(QStringView text)
-{
-    return QStringEncoder(QStringConverter::Utf16LE)(text);
-}
 
 // Every line the reader gives, until it reports the end.
 QStringList ReadLines(CStdioFileEx &file)
@@ -31,23 +23,22 @@ QStringList ReadLines(CStdioFileEx &file)
 class TextFileTest : public testing::Test
 {
 protected:
-    QString Write(const QByteArray &bytes)
+    // Opens a new file holding `bytes` for reading.
+    bool Open(CStdioFileEx &file, const QByteArray &bytes)
     {
-        const QString path = m_dir.filePath(QStringLiteral("file%1.txt").arg(++m_files));
-        WriteFileBytes(path, bytes);
-        return path;
+        return file.Open(m_dir.Write(QString::number(++m_files), bytes),
+                         CStdioFileEx::modeRead | CStdioFileEx::typeText);
     }
-
-    QStringList ReadAll(const QString &path)
+    QStringList ReadAll(const QByteArray &bytes)
     {
         CStdioFileEx file;
-        EXPECT_TRUE(file.Open(path, CStdioFileEx::modeRead | CStdioFileEx::typeText));
+        EXPECT_TRUE(Open(file, bytes));
         return ReadLines(file);
     }
 
     // The ambient code page must not leak into the tests: Windows-1252 unless a test says.
-    CodePageScope m_codePage{nullptr};
-    QTemporaryDir m_dir;
+    EnvScope m_codePage{"ORVA_RS_CODEPAGE", nullptr};
+    TempFolder m_dir;
     int m_files = 0;
 };
 
@@ -60,7 +51,7 @@ TEST_F(TextFileTest, ReadsEachEncodingLineByLineAgainAfterSeekingToTheStart)
     const std::tuple<QByteArray, QStringList, int> cases[] = {
         // The mark skipped, CR removed, an empty middle line, a last line without LF;
         // U+0A05 and U+0A0A hold byte 0A, which must not be taken for a line feed.
-        {Hex("FF FE") + Utf16(u"ab\r\n\r\n\u0A05\u0A0Ax\r\nend"),
+        {Utf16Le(u"ab\r\n\r\n\u0A05\u0A0Ax\r\nend", true),
          {"ab", "", QStringLiteral(u"\u0A05\u0A0Ax"), "end"},
          kAnsi},
         {Hex("EF BB BF") + "Caf\xC3\xA9\r\nZo\xC3\xAB", {cafe, zoe}, kUtf8},
@@ -79,8 +70,8 @@ TEST_F(TextFileTest, ReadsEachEncodingLineByLineAgainAfterSeekingToTheStart)
         {"\xFF", {QStringLiteral(u"ÿ")}, kAnsi},
         {Hex("FE FF 00 41"), {QStringLiteral(u"þÿ") + QChar(0) + u'A'}, kAnsi},
         // Lines of 5,000 characters; 400 KB of UTF-16LE straddle many buffer refills.
-        {Hex("FF FE") + Utf16((longLine + QStringLiteral("\r\n")).repeated(40)),
-         QStringList(40, longLine), kAnsi},
+        {Utf16Le((longLine + QStringLiteral("\r\n")).repeated(40), true), QStringList(40, longLine),
+         kAnsi},
         {Hex("EF BB BF") + (longLine + QStringLiteral("\r\nshort")).toUtf8(),
          {longLine, "short"},
          kUtf8},
@@ -88,7 +79,7 @@ TEST_F(TextFileTest, ReadsEachEncodingLineByLineAgainAfterSeekingToTheStart)
     for (const auto &[bytes, lines, codePage] : cases) {
         SCOPED_TRACE(bytes.left(8).toHex(' ').constData());
         CStdioFileEx file;
-        ASSERT_TRUE(file.Open(Write(bytes), CStdioFileEx::modeRead | CStdioFileEx::typeText));
+        ASSERT_TRUE(Open(file, bytes));
         EXPECT_EQ(file.IsUtf16(), bytes.startsWith("\xFF\xFE"));
         EXPECT_EQ(file.CodePage(), codePage);
         EXPECT_EQ(ReadLines(file), lines);
@@ -102,10 +93,10 @@ TEST_F(TextFileTest, AnsiCodePageComesFromTheEnvironment)
     for (const auto &[codePage, bytes, line] :
          {std::tuple{"949", "\xB3\xEB\xB7\xA1\n", u"노래"},
           std::tuple{"1251", "\xCF\xF0\xE8\xE2\xE5\xF2", u"Привет"}}) {
-        CodePageScope scope(codePage);
-        EXPECT_EQ(ReadAll(Write(bytes)), QStringList(QString::fromUtf16(line)));
+        EnvScope scope("ORVA_RS_CODEPAGE", codePage);
+        EXPECT_EQ(ReadAll(bytes), QStringList(QString::fromUtf16(line)));
     }
-    CodePageScope nonsense("not a number");
+    EnvScope nonsense("ORVA_RS_CODEPAGE", "not a number");
     EXPECT_EQ(CStdioFileEx::SystemCodePage(), 1252);
 }
 
@@ -124,14 +115,13 @@ TEST_F(TextFileTest, WritesOneMarkAndTheDefaultCharacterForWhatTheCodePageLacks)
         file.Close();
         return ReadFileBytes(path);
     };
-    EXPECT_EQ(write(CStdioFileEx::typeUtf16, kAnsi, true, QStringLiteral(u"a\u0A05\r\n")),
-              Hex("FF FE 61 00 05 0A 0D 00 0A 00 61 00 05 0A 0D 00 0A 00"));
-    EXPECT_EQ(ReadAll(path), QStringList(2, QStringLiteral(u"a\u0A05")));
-    EXPECT_EQ(write(CStdioFileEx::typeUtf16, kAnsi, false, QStringLiteral("a")),
-              Hex("61 00 61 00"));
-    EXPECT_EQ(write(0, kUtf8, true, QStringLiteral(u"é")), Hex("EF BB BF C3 A9 C3 A9"));
+    const QByteArray utf16 = write(CStdioFileEx::typeUtf16, kAnsi, true, u"a\u0A05\r\n"_qs);
+    EXPECT_EQ(utf16, Hex("FF FE 61 00 05 0A 0D 00 0A 00 61 00 05 0A 0D 00 0A 00"));
+    EXPECT_EQ(ReadAll(utf16), QStringList(2, QStringLiteral(u"a\u0A05")));
+    EXPECT_EQ(write(CStdioFileEx::typeUtf16, kAnsi, false, u"a"_qs), Hex("61 00 61 00"));
+    EXPECT_EQ(write(0, kUtf8, true, u"é"_qs), Hex("EF BB BF C3 A9 C3 A9"));
     // No mark in the ANSI code page; a surrogate pair is one character.
-    EXPECT_EQ(write(0, kAnsi, true, QStringLiteral(u"Café ☃ 노 😀!")),
+    EXPECT_EQ(write(0, kAnsi, true, u"Café ☃ 노 😀!"_qs),
               QByteArray("Caf\xE9 # # #!Caf\xE9 ? ? ?!"));
 }
 

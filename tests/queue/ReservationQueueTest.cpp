@@ -1,7 +1,7 @@
 #include "queue/ReservationQueue.h"
 
 #include "catalogue/SongRecord.h"
-#include "tests/queue/QStringPrinter.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 #include <map>
@@ -9,15 +9,8 @@
 
 namespace {
 
-// Items of a queue sent back by the local client: number, pitch, tempo, index, name.
-QList<QueueItem> Items(std::initializer_list<std::tuple<quint32, int, int, int, const char *>> list)
-{
-    QList<QueueItem> items;
-    for (const auto &[number, pitch, tempo, index, name] : list)
-        // The station the client echoes is never taken back.
-        items.append({number, pitch, tempo, 0x7777, index, QString::fromUtf8(name)});
-    return items;
-}
+// The station of items the local client sends back, never taken back.
+constexpr quint32 kEcho = 0x7777;
 
 using Nums = QList<quint32>;
 using Row = QStringList;
@@ -157,9 +150,9 @@ TEST_F(ReservationQueueTest, EditModeChangesOnlyTheStationsOwnMatchingEntry)
     const QDateTime reserved = now;
     now = now.addSecs(60);
 
-    const QList<QueueItem> edit = Items({{1, -3, 2, 0, "Zed"}});
-    queue.ApplyQueueSet(2, false, edit);                       // station 2 does not own entry 0
-    queue.ApplyQueueSet(2, false, Items({{9, 5, 5, 1, "X"}})); // entry 1 holds song 2
+    const QList<QueueItem> edit{{1, -3, 2, kEcho, 0, u"Zed"_qs}};
+    queue.ApplyQueueSet(2, false, edit);                           // station 2 does not own entry 0
+    queue.ApplyQueueSet(2, false, {{9, 5, 5, kEcho, 1, u"X"_qs}}); // entry 1 holds song 2
     EXPECT_EQ(queue.rows().row(0), untouched);
     EXPECT_EQ(queue.entry(0).pitch, 0);
     EXPECT_EQ(queue.entry(1).pitch, 0);
@@ -177,7 +170,8 @@ TEST_F(ReservationQueueTest, ReplaceModeRewritesQueueAndRows)
     Queue({1, 2, 3});
     queue.AcceptEntry(0, now);
     now = now.addSecs(3600);
-    queue.ApplyQueueSet(6, true, Items({{7, -1, 4, 0, "Amy"}, {404, 2, 2, 1, "Ben"}}));
+    queue.ApplyQueueSet(6, true,
+                        {{7, -1, 4, kEcho, 0, u"Amy"_qs}, {404, 2, 2, kEcho, 1, u"Ben"_qs}});
 
     EXPECT_EQ(Queued(), (Nums{7, 404}));
     EXPECT_EQ(queue.entry(0).station, 6u); // the sender's station, not the packet's bytes
@@ -190,7 +184,8 @@ TEST_F(ReservationQueueTest, ReplaceModeRewritesQueueAndRows)
               (Row{"2", "", " 3 5 10:07:03", "6", "404", "???", "???", "", "", ""}));
 
     // Items naming a position outside 0..4999 are skipped, but count: slots 0 and 1 stay.
-    queue.ApplyQueueSet(1, true, Items({{5, 0, 0, 2, ""}, {7, 0, 0, -1, ""}, {9, 0, 0, 5000, ""}}));
+    queue.ApplyQueueSet(
+        1, true, {{5, 0, 0, kEcho, 2, {}}, {7, 0, 0, kEcho, -1, {}}, {9, 0, 0, kEcho, 5000, {}}});
     EXPECT_EQ(Queued(), (Nums{7, 404, 5}));
 
     queue.ApplyQueueSet(1, true, {});
