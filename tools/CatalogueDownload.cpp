@@ -15,7 +15,7 @@ namespace {
 
 // Requests sent ahead of their replies: the server answers a connection's
 // requests in order, and keeping a few in flight spares a round trip per request.
-constexpr int kInFlight = 16;
+constexpr int kInFlight = 64;
 constexpr int kBarWidth = 30;
 
 } // namespace
