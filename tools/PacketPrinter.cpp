@@ -8,6 +8,7 @@
 
 namespace {
 
+// The names of the commands, replies and pushes, for the dumps and error lines.
 struct CommandName
 {
     quint32 command;
@@ -46,6 +47,7 @@ constexpr CommandName kNames[] = {
     {Cmd::StationMessage, "StationMessage"},
 };
 
+// A queue option as on or off.
 QString OnOff(bool value)
 {
     return value ? QStringLiteral("on") : QStringLiteral("off");

@@ -15,6 +15,7 @@ constexpr int kPollMs = 100;
 
 volatile std::sig_atomic_t g_stopRequested = 0;
 
+// The signal handler: only sets the flag the loop looks at.
 void RequestStop(int)
 {
     g_stopRequested = 1;
