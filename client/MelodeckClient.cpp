@@ -79,20 +79,34 @@ std::optional<QByteArray> MelodeckClient::ReadExactly(qsizetype count, int timeo
     return result;
 }
 
-std::optional<QByteArray> MelodeckClient::ReadPacket(int timeoutMs)
+qsizetype MelodeckClient::CompletePacketSize() const
 {
-    QDeadlineTimer deadline(timeoutMs);
-    if (!WaitFor(timeoutMs, [&] { return m_pending.size() >= PacketHeader::kSize; }))
-        return std::nullopt;
-    if (std::memcmp(m_pending.constData(), PacketHeader::kMagic, 4) != 0)
-        return std::nullopt;
+    const qsizetype held = m_pending.size();
+    if (std::memcmp(m_pending.constData(), PacketHeader::kMagic,
+                    size_t(qMin<qsizetype>(held, 4))) != 0)
+        return -1;
+    if (held < PacketHeader::kSize)
+        return 0;
     // The download's end mark is told apart from an empty page by its payload.
     const quint32 command = qFromBigEndian<quint32>(m_pending.constData() + 4);
-    if (command == Cmd::MultiDownloadData &&
-        !WaitFor(int(deadline.remainingTime()), [&] { return m_pending.size() >= 20; }))
+    if (command == Cmd::MultiDownloadData && held < 20)
+        return 0;
+    const qsizetype size =
+        Packet::WireSize(QByteArrayView(m_pending).first(qMin<qsizetype>(held, 20)));
+    if (size > kMaxReply)
+        return -1;
+    return held >= size ? size : 0;
+}
+
+std::optional<QByteArray> MelodeckClient::ReadPacket(int timeoutMs)
+{
+    WaitFor(timeoutMs, [this] { return CompletePacketSize() != 0 || !IsConnected(); });
+    const qsizetype size = CompletePacketSize();
+    if (size <= 0)
         return std::nullopt;
-    const qsizetype size = Packet::WireSize(m_pending.left(20));
-    return ReadExactly(size, int(qMax<qint64>(0, deadline.remainingTime())));
+    QByteArray packet = m_pending.left(size);
+    m_pending.remove(0, size);
+    return packet;
 }
 
 bool MelodeckClient::WaitForClose(int timeoutMs)

@@ -1,0 +1,320 @@
+#include "tests/support/ServerProcess.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/Wait.h"
+#include "tools/SongListWriter.h"
+
+#include <QProcess>
+#include <QTcpServer>
+#include <csignal>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct ToolRun
+{
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+ToolRun RunProgram(const QString &program, const QStringList &arguments, quint16 port)
+{
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("ORVA_RS_PORT"), QString::number(port));
+    process.setProcessEnvironment(environment);
+    process.start(program, arguments);
+    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
+        return {};
+    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+            QString::fromUtf8(process.readAllStandardError())};
+}
+
+// The catalogue as a text list in the form a download writes it.
+const QString kList =
+    QStringLiteral(u"12|Love Song|Singer\n45|Second Song|Band\n#kor\n7|아리랑|민요\n"
+                   u"1203|Party Song|Crowd\n#fra\n30|Frère Jacques|Traditionnel\n"
+                   u"#eng\n99|Zebra|Alpha\n");
+
+// A server with that catalogue and known queue options.
+class MelodeckTest : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        server.WriteDataFile(QStringLiteral("Moxi.ini"), "[QueConfig]\r\nPitch=1\r\nTempo=0\r\n"
+                                                         "Sync=1\r\nDelete=0\r\nUname=1\r\n"
+                                                         "Remocon=1\r\n");
+        server.WriteDataFile(QStringLiteral("orvabook.txt"), "\xEF\xBB\xBF" + kList.toUtf8());
+        ASSERT_TRUE(server.Start());
+        ASSERT_TRUE(server.WaitForLog(QStringLiteral("loaded 6 songs")));
+    }
+    void TearDown() override
+    {
+        if (listener.state() != QProcess::NotRunning) {
+            listener.kill();
+            listener.waitForFinished(5000);
+        }
+    }
+    ToolRun Melodeck(const QStringList &arguments, quint16 port = 0)
+    {
+        return RunProgram(QStringLiteral(ORVA_MELODECK), arguments, port ? port : server.port());
+    }
+    // As the terminal at 127.0.0.2, so a listening local client keeps its connection.
+    ToolRun Terminal(const QStringList &arguments)
+    {
+        return Melodeck(QStringList{"--bind", "127.0.0.2"} + arguments);
+    }
+    // A catalogue file as orva-catalogue shows it: number, title, artist, extra, language.
+    QStringList Dump(const QString &path, const QString &order = {})
+    {
+        const QStringList how = order.isEmpty() ? QStringList() : QStringList{"--order", order};
+        return RunProgram(QStringLiteral(ORVA_CATALOGUE_TOOL), QStringList{"dump", path} + how, 0)
+            .out.split(u'\n', Qt::SkipEmptyParts);
+    }
+    // Starts `melodeck listen`, the local client, and waits until the server serves it.
+    void Listen()
+    {
+        QObject::connect(&listener, &QProcess::readyReadStandardOutput, [this] {
+            listened += QString::fromUtf8(listener.readAllStandardOutput());
+        });
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("ORVA_RS_PORT"), QString::number(server.port()));
+        listener.setProcessEnvironment(environment);
+        listener.start(QStringLiteral(ORVA_MELODECK), {QStringLiteral("listen")});
+        ASSERT_TRUE(WaitUntil([&] { return listened.contains(u"listening\t"); }, 10000));
+    }
+
+    ServerProcess server;
+    QProcess listener;
+    QString listened;
+};
+
+} // namespace
+
+TEST_F(MelodeckTest, WrongCommandLinesPrintUsageAndConnectNowhere)
+{
+    const struct
+    {
+        QStringList arguments;
+        const char *problem;
+    } cases[] = {
+        {{}, "no command"},
+        {{"frob"}, "unknown command frob"},
+        {{"fav", "list"}, "unknown command fav list"},
+        {{"info", "now"}, "wrong number of arguments for info"},
+        {{"add", "12", "--sort", "title"}, "add does not take --sort"},
+        {{"info", "--verbose"}, "unknown option --verbose"},
+        {{"info", "--timeout"}, "--timeout needs one value"},
+        {{"page", "--size", "21"}, "--size must be a whole number from 1 to 20, not '21'"},
+        {{"page", "--sort", "year"}, "--sort takes number, title, artist or extra"},
+        {{"page", "sideways"}, "page takes next or prev, not sideways"},
+        {{"add", "twelve"}, "a song number must be a whole number from 0 to 4294967295"},
+        {{"del", "12", "--index", "1"}, "--index and --count go together"},
+        {{"fav", "new", "A name longer than twenty"}, "a list name must be 1 to 20 characters"},
+        {{"fav", "set", "Mine", "12", "0"}, "a song number must be a whole number from 1 to"},
+        {{"key", "0xZZ"}, "the key code must be a whole number"},
+        {{"--port", "0", "info"}, "the port must be a whole number from 1 to 65535"},
+        {{"--bind", "here", "info"}, "--bind needs an address"},
+        {{"load", QString(80, u'x')}, "the server takes file names of at most 79 characters"},
+    };
+    for (const auto &c : cases) {
+        const ToolRun run = Melodeck(c.arguments);
+        const QString context = c.arguments.join(u' ');
+        EXPECT_EQ(run.exitCode, 2) << context.toStdString();
+        EXPECT_TRUE(run.err.startsWith(QStringLiteral("melodeck: ") + QLatin1String(c.problem)))
+            << run.err.toStdString();
+        EXPECT_TRUE(run.err.contains(u"\nusage: melodeck")) << context.toStdString();
+        EXPECT_TRUE(run.out.isEmpty()) << context.toStdString();
+    }
+    EXPECT_EQ(server.CountLog(QStringLiteral("Accepted ch")), 0);
+}
+
+TEST_F(MelodeckTest, RefusedOrUnansweredRequestsPrintOneLineAndFail)
+{
+    QTcpServer silent; // accepts connections and never answers
+    ASSERT_TRUE(silent.listen(QHostAddress::LocalHost));
+    const quint16 nobody = FreePort();
+    const struct
+    {
+        QStringList arguments;
+        quint16 port;
+        QString error;
+    } cases[] = {
+        {{"add", "99999"},
+         0,
+         "song 99999 was not added: it is not in the catalogue, or the queue is full"},
+        {{"fav", "get", "Nobody"}, 0, "no favourite list is named Nobody"},
+        {{"fav", "add", "Nobody", "12"},
+         0,
+         "song 12 was not added to favourite list Nobody: no such list, or the list is full"},
+        {{"fav", "set", "Nobody", "12"}, 0, "favourite list Nobody was not replaced: no such list"},
+        {{"info"},
+         nobody,
+         QStringLiteral("cannot connect to 127.0.0.1:%1: Connection refused").arg(nobody)},
+        {{"--timeout", "300", "book"}, silent.serverPort(), "no BookList within 300 ms"},
+    };
+    for (const auto &c : cases) {
+        const ToolRun run = Melodeck(c.arguments, c.port);
+        EXPECT_EQ(run.exitCode, 1) << c.error.toStdString();
+        EXPECT_EQ(run.err, QStringLiteral("melodeck: ") + c.error + u'\n');
+        EXPECT_TRUE(run.out.isEmpty()) << run.out.toStdString();
+    }
+}
+
+TEST_F(MelodeckTest, InfoShowsTheCatalogueAndOptionsAndRawShowsThePackets)
+{
+    const QString summary = server.LogLines().filter(QStringLiteral("loaded 6 songs")).value(0);
+    const QString stamp = summary.section(QStringLiteral("timestamp "), 1).section(u',', 0, 0);
+    const ToolRun run = Melodeck({"--raw", "info"});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out, QStringLiteral("songs\t6\ntimestamp\t%1\npitch\ton\ntempo\toff\nsync\ton\n"
+                                      "delete\toff\ncustomer-name\ton\nremocon\t1\n")
+                           .arg(stamp));
+    EXPECT_TRUE(run.err.startsWith(u"> RequestServerInfo, 16 bytes\n"
+                                   u"> 0000  4f 52 56 41 00 00 01 10  00 00 00 00 00 00 00 00\n"
+                                   u"< ServerInfo, 36 bytes\n"
+                                   u"< 0000  4f 52 56 41 00 00 81 10  00 00 00 10 00 00 00 00\n"))
+        << run.err.toStdString();
+}
+
+TEST_F(MelodeckTest, PagesShowTheCatalogueInEachOrder)
+{
+    const struct
+    {
+        QStringList arguments;
+        const char *order;
+        int page;
+        int pages;
+        int first; // the first song of the page in that order
+        int count;
+    } cases[] = {
+        {{"page", "--size", "4"}, "number", 0, 2, 0, 4},
+        {{"page", "--size", "4", "next"}, "number", 1, 2, 4, 2},
+        {{"page", "--size", "4", "--page", "1", "next"}, "number", 1, 2, 4, 2},
+        {{"page", "--size", "4", "prev"}, "number", 0, 2, 0, 4},
+        {{"page", "--sort", "title", "--size", "3", "--page", "1"}, "title", 1, 2, 3, 3},
+        {{"page", "--sort", "artist"}, "artist", 0, 1, 0, 6},
+        {{"page", "--sort", "extra", "--size", "5", "--page", "7"}, "extra", 7, 2, 0, 0},
+    };
+    const QString list = server.DataFile(QStringLiteral("orvabook.txt"));
+    for (const auto &c : cases) {
+        QString expected = QStringLiteral("page\t%1\npages\t%2\nnumber\ttitle\tartist\textra\n")
+                               .arg(c.page)
+                               .arg(c.pages);
+        for (const QString &song : Dump(list, QLatin1String(c.order)).mid(c.first, c.count))
+            expected += song.section(u'\t', 0, 3) + u'\n';
+        const ToolRun run = Terminal(c.arguments);
+        EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+        EXPECT_EQ(run.out, expected) << c.arguments.join(u' ').toStdString();
+    }
+}
+
+TEST_F(MelodeckTest, DownloadWritesAListTheServerLoadsBack)
+{
+    const ToolRun toStdout = Terminal({"download"});
+    EXPECT_EQ(toStdout.exitCode, 0);
+    EXPECT_EQ(toStdout.out, kList);
+    EXPECT_TRUE(toStdout.err.isEmpty()) << "no progress bar unless standard error is a terminal";
+
+    const QString file = server.home() + QStringLiteral("/downloaded.txt");
+    const ToolRun toFile = Terminal({"download", "--out", file});
+    EXPECT_EQ(toFile.exitCode, 0);
+    EXPECT_EQ(toFile.out, QStringLiteral("songs\t6\n"));
+    EXPECT_EQ(ReadFileBytes(file), "\xEF\xBB\xBF" + kList.toUtf8());
+    EXPECT_EQ(Dump(file), Dump(server.DataFile(QStringLiteral("orvabook.txt"))));
+}
+
+TEST_F(MelodeckTest, QueueAndKeysReachTheListeningLocalClient)
+{
+    Listen();
+    const struct
+    {
+        QStringList arguments;
+        const char *out;
+    } steps[] = {
+        {{"add", "12", "--key", "-2", "--name", "Abc"}, ""},
+        {{"add", "45", "--head"}, ""},
+        {{"book"}, "numberkey\t0\nqueued\t45\t12\n"},
+        {{"del", "12"}, ""},
+        {{"numkey", "42"}, ""},
+        {{"key", "0x3ff"}, ""},
+        {{"key", "10"}, ""},
+        {{"del", "99", "--index", "0", "--count", "1"}, ""},
+        {{"book"}, "numberkey\t42\nqueued\n"},
+    };
+    for (const auto &step : steps) {
+        const ToolRun run = Terminal(step.arguments);
+        EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+        EXPECT_EQ(run.out, QLatin1String(step.out)) << step.arguments.join(u' ').toStdString();
+    }
+    // The local client is station 0 and the terminal at 127.0.0.2 station 1.
+    const QString expected =
+        QStringLiteral("listening\t127.0.0.1:%1\n\n").arg(server.port()) +
+        QStringLiteral(u"QueueList\t1\n0\t12\t-2\t0\t1\tAbc\n\n"
+                       u"QueueList\t2\n0\t45\t0\t0\t1\t\n1\t12\t-2\t0\t1\tAbc\n\n"
+                       u"QueueList\t1\n0\t45\t0\t0\t1\t\n\n"
+                       u"RemoteControlKey\t3ff\n\nQueueList\t1\n0\t45\t0\t0\t1\t\n\n"
+                       u"RemoteControlKey\ta\n\n"
+                       u"QueueList\t0\n\n");
+    EXPECT_TRUE(WaitUntil([&] { return listened == expected; }, 10000)) << listened.toStdString();
+    ::kill(pid_t(listener.processId()), SIGTERM);
+    ASSERT_TRUE(listener.waitForFinished(10000));
+    EXPECT_EQ(listener.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(listener.exitCode(), 0);
+}
+
+TEST_F(MelodeckTest, FavouriteListsChangeAsAsked)
+{
+    const struct
+    {
+        QStringList arguments;
+        int exitCode;
+        const char *out;
+    } steps[] = {
+        {{"fav", "new", "Mine"}, 0, ""},
+        {{"fav", "new", "Mine"}, 1, ""},
+        {{"fav", "set", "Mine", "12", "45"}, 0, ""},
+        {{"fav", "add", "Mine", "7"}, 0, ""},
+        {{"fav", "get", "Mine"}, 0, "songs\t12\t45\t7\n"},
+        {{"fav", "addcreate", "Other", "30"}, 0, ""},
+        {{"fav", "get", "Other"}, 0, "songs\t30\n"},
+        {{"fav", "set", "Mine"}, 0, ""},
+        {{"fav", "get", "Mine"}, 0, "songs\n"},
+    };
+    for (const auto &step : steps) {
+        const ToolRun run = Terminal(step.arguments);
+        EXPECT_EQ(run.exitCode, step.exitCode) << step.arguments.join(u' ').toStdString();
+        EXPECT_EQ(run.out, QLatin1String(step.out)) << run.err.toStdString();
+    }
+}
+
+TEST_F(MelodeckTest, LoadReplacesTheCatalogueAndDownloadNotesWhatAListCannotCarry)
+{
+    Listen();
+    const QString dat = server.home() + QStringLiteral("/odd.dat");
+    ASSERT_TRUE(
+        SongListWriter::WriteRecordFiles(
+            dat, {{5, "Either|Or", "Duo ", "live", "eng"}, {6, "Plain", "Solo", "", "ko"}}, 0x5EED)
+            .isEmpty());
+    const ToolRun load = Terminal({"load", dat});
+    EXPECT_EQ(load.exitCode, 0) << load.err.toStdString();
+    EXPECT_EQ(load.out, QStringLiteral("songs\t2\ntimestamp\t5eed\n"));
+    EXPECT_EQ(Terminal({"info"}).out.section(u'\n', 0, 0), QStringLiteral("songs\t2"));
+
+    const ToolRun download = Terminal({"download"});
+    EXPECT_EQ(download.exitCode, 0);
+    EXPECT_EQ(download.out, QStringLiteral("5|Either/Or|Duo \n#ko\n6|Plain|Solo\n"));
+    const QStringList notes = download.err.split(u'\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(notes.size(), 3) << download.err.toStdString();
+    EXPECT_TRUE(notes[0].startsWith(u"melodeck: note: 1 songs (the first: 5) have a bar"));
+    EXPECT_TRUE(notes[1].startsWith(u"melodeck: note: 1 songs (the first: 5) have an extra"));
+    EXPECT_TRUE(notes[2].startsWith(u"melodeck: note: 1 songs (the first: 6) have a language"));
+
+    // A file the server cannot find makes it load its default, absent here: nothing.
+    const ToolRun empty = Terminal({"load", server.home() + QStringLiteral("/missing.txt")});
+    EXPECT_EQ(empty.exitCode, 1);
+    EXPECT_TRUE(empty.err.startsWith(u"melodeck: the server loaded no songs from "))
+        << empty.err.toStdString();
+    EXPECT_EQ(listener.state(), QProcess::Running) << "the local client stays connected";
+}
