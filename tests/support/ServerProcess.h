@@ -46,6 +46,7 @@ public:
     {
         return m_home.path() + QStringLiteral("/Documents/ORVA RS Server/") + name;
     }
+    QString home() const { return m_home.path(); }
     quint16 port() const { return m_port; }
     QProcess &process() { return m_process; }
 
