@@ -129,6 +129,8 @@ void CListCtrlEx::paintEvent(QPaintEvent *event)
     QStyleOptionFocusRect option;
     option.initFrom(this);
     option.rect = area;
+    // Drawn whenever the list has the focus, not only after keyboard moves.
+    option.state |= QStyle::State_KeyboardFocusChange;
     option.backgroundColor = m_textBkColor;
     QPainter painter(viewport());
     style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
