@@ -18,7 +18,6 @@ TEST_F(ScreenshotTest, MainWindowIsDrawnWithItsListsFilled)
     Reserve(0, 1005, u"Hana"_qs);
     Reserve(1, 1002);
     WriteLog("Requested add number %d, pitch %d, tempo %d, name %s.", 1001, 0, 0, "Mina");
-    WriteLog("Requested add number %d, pitch %d, tempo %d, name %s.", 1003, 0, 0, "Joon");
     view().queueView().selectRow(0);
     view().AcceptSelectedReservation();
     // The operator widens the "Status" column to see the acceptance.
@@ -27,13 +26,12 @@ TEST_F(ScreenshotTest, MainWindowIsDrawnWithItsListsFilled)
     frame->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
     view().queueView().setFocus(); // the focused row shows its focus rectangle
-
     frame->resize(1000, 420);
     Pump(50);
+
     const QImage shot = frame->grab().toImage();
     ASSERT_EQ(shot.size(), QSize(1000, 420));
     ASSERT_TRUE(shot.save(QStringLiteral(ORVA_SCREENSHOT_FILE)));
-
     QSet<QRgb> colours;
     for (int y = 0; y < shot.height(); y += 3)
         for (int x = 0; x < shot.width(); x += 3)
