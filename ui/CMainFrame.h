@@ -1,29 +1,84 @@
 #pragma once
 
+#include <QList>
 #include <QMainWindow>
+#include <QPixmap>
+#include <QPointer>
 
-class QTabWidget;
-class QTableView;
+class CChildView;
+class CCustomizeDlg;
+class QAction;
+class QLabel;
+class QToolBar;
 class RARAZAdi;
-class RowTable;
 
-// The server's one window: tabbed lists on the left, connected terminals on
-// the right. Closing it runs the close sequence.
+// The server's one window: menus, the "Standard" toolbar, the status bar and
+// the main view. It carries out the menu and popup commands, applies and
+// stores the look, and runs the close sequence when closed. The dialogs of the
+// Tools and Help menus are opened by whoever connects to its signals.
 class CMainFrame : public QMainWindow
 {
     Q_OBJECT
 public:
+    // Toolbar images of the user's own, read from the current folder when present.
+    static constexpr const char *kUserImagesFile = "./UserImages.bmp";
+    static constexpr qint64 kMaxUserImagesBytes = 819200;
+    static constexpr int kImageSize = 16;
+
     explicit CMainFrame(RARAZAdi &app, QWidget *parent = nullptr);
 
     // Appends " <address>" to the caption once the listener is up.
     void AppendAddressToCaption(const QString &address);
 
+    CChildView &view() { return *m_view; }
+    QToolBar &standardToolBar() { return *m_toolBar; }
+    // The user's toolbar images, 16 x 16 each; empty when none were loaded.
+    const QList<QPixmap> &userImages() const { return m_userImages; }
+
+    // The current look, 210..218 or whatever value was set last.
+    int applicationLook() const { return m_look; }
+    // Installs a look and stores it. A value outside 210..218 keeps the last
+    // office look (blue at first) and is stored as given.
+    void SetApplicationLook(int look);
+
+    // The 16 x 16 images of a bitmap strip; nothing for a missing or unreadable
+    // file, one over 819,200 bytes, or one less than 16 pixels high or wide.
+    static QList<QPixmap> LoadUserImages(const QString &path);
+
+    // The bars' context menu: the toolbars, then "Customize...".
+    QMenu *createPopupMenu() override;
+
+Q_SIGNALS:
+    // "Send Message" was chosen.
+    void sendMessageRequested();
+    // "Queue Settings" was chosen.
+    void queueSettingsRequested();
+    // "About" was chosen, from the Help menu or the toolbar.
+    void aboutRequested();
+
+public Q_SLOTS:
+    // "Delete": the selected reservation on the queue tab, else the selected favourite list.
+    void OnDelete();
+    // "On"/"Off": switches the terminal shown on the selected row on or off.
+    void OnStatus();
+    // "Customize...": opens the toolbar customisation dialog.
+    void OnCustomize();
+
 protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    QTableView *MakeList(RowTable &rows, QWidget *parent);
+    void CreateMenus();
+    void CreateToolBar();
+    void CreateStatusBar();
 
     RARAZAdi &m_app;
-    QTabWidget *m_tabs = nullptr;
+    CChildView *m_view = nullptr;
+    QToolBar *m_toolBar = nullptr;
+    QAction *m_customizeAction = nullptr;
+    QList<QAction *> m_toolButtons;
+    QList<QPixmap> m_userImages;
+    QPointer<CCustomizeDlg> m_customizeDlg;
+    int m_look = 0;
+    int m_officeLook = 0;
 };

@@ -24,6 +24,12 @@ RowTableModel::RowTableModel(RowTable &rows, QObject *parent)
     });
 }
 
+void RowTableModel::setColumnAlignments(QList<Qt::Alignment> alignments)
+{
+    m_alignments = std::move(alignments);
+    Q_EMIT headerDataChanged(Qt::Horizontal, 0, qMax(0, columnCount() - 1));
+}
+
 int RowTableModel::rowCount(const QModelIndex &parent) const
 {
     return parent.isValid() ? 0 : m_rows.rowCount();
@@ -43,7 +49,11 @@ QVariant RowTableModel::data(const QModelIndex &index, int role) const
 
 QVariant RowTableModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    if (role != Qt::DisplayRole || orientation != Qt::Horizontal)
+    if (orientation != Qt::Horizontal)
+        return {};
+    if (role == Qt::TextAlignmentRole)
+        return int(m_alignments.value(section, Qt::AlignLeft) | Qt::AlignVCenter);
+    if (role != Qt::DisplayRole)
         return {};
     return m_rows.headers().value(section);
 }

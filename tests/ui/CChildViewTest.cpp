@@ -1,0 +1,127 @@
+#include "tests/ui/WindowTest.h"
+
+using ChildViewTest = WindowTest;
+
+TEST_F(ChildViewTest, FullLogKeepsItsRowsAndShowsTheNewestLineLast)
+{
+    const QAbstractItemModel &log = *view().logView().model();
+    for (int line = 0; log.rowCount() < EventLog::kMaxRows; ++line)
+        WriteLog("line %d", line);
+    const QString first = log.index(0, 1).data().toString();
+    const QString beforeLast = log.index(EventLog::kMaxRows - 2, 1).data().toString();
+    for (const char *newest : {"newest", ""}) { // an empty action is a line too
+        WriteLog("%s", newest);
+        ASSERT_EQ(log.rowCount(), EventLog::kMaxRows);
+        EXPECT_EQ(log.index(0, 1).data().toString(), first);
+        EXPECT_EQ(log.index(EventLog::kMaxRows - 2, 1).data().toString(), beforeLast);
+        EXPECT_EQ(log.index(EventLog::kMaxRows - 1, 1).data().toString(),
+                  QString::fromUtf8(newest));
+    }
+}
+
+TEST_F(ChildViewTest, OnlyAMouseClickChangesTheShownList)
+{
+    const struct
+    {
+        int click; // -1: the right arrow key, -2: the left one
+        int current;
+        CListCtrlEx *shown;
+    } steps[] = {
+        {-1, 1, &view().queueView()},   {-1, 2, &view().queueView()},
+        {1, 1, &view().favoriteView()}, {-2, 0, &view().favoriteView()},
+        {2, 2, &view().logView()},      {2, 2, &view().logView()},
+        {0, 0, &view().queueView()},
+    };
+    tabs().setFocus();
+    for (const auto &step : steps) {
+        SCOPED_TRACE("step " + std::to_string(&step - steps));
+        if (step.click >= 0)
+            ClickTab(step.click);
+        else
+            QTest::keyClick(&tabs(), step.click == -1 ? Qt::Key_Right : Qt::Key_Left);
+        EXPECT_EQ(tabs().currentIndex(), step.current);
+        for (CListCtrlEx *list : {&view().queueView(), &view().favoriteView(), &view().logView()})
+            EXPECT_EQ(list->isHidden(), list != step.shown) << list->viewName().toStdString();
+    }
+}
+
+TEST_F(ChildViewTest, PopupMenuDependsOnTheListAndItsSelection)
+{
+    EXPECT_EQ(view().MakeRowPopupMenu(u"QueueView"_qs), nullptr); // no rows at all
+    Reserve(1, 1001);
+    Reserve(2, 1002);
+    ASSERT_TRUE(app->favorites().CreateFavoriteList(u"Mine"_qs));
+    auto terminal = Terminal(0);
+    ASSERT_TRUE(WaitForClientRows(1));
+
+    const struct
+    {
+        QString viewName;
+        int selectedRow;      // -1: none
+        QString clientStatus; // written into the terminal's row first, when not null
+        QStringList items;    // empty: no menu
+    } cases[] = {
+        {u"LogView"_qs, 0, {}, {}},
+        {u"QueueView"_qs, -1, {}, {}},
+        {u"QueueView"_qs, 1, {}, {u"Delete"_qs}},
+        {u"FavoriteView"_qs, 0, {}, {u"Delete"_qs}},
+        {u"ClientView"_qs, 0, u"On"_qs, {u"Off"_qs}},
+        {u"ClientView"_qs, 0, u"Off"_qs, {u"On"_qs}},
+        {u"ClientView"_qs, 0, u"busy"_qs, {u"On"_qs}},
+        {u"ClientView"_qs, -1, {}, {}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.viewName.toStdString() + " row " + std::to_string(c.selectedRow));
+        for (CListCtrlEx *list : {&view().logView(), &view().queueView(), &view().favoriteView(),
+                                  &view().clientView()}) {
+            list->clearSelection();
+            if (c.selectedRow >= 0 && list->viewName() == c.viewName)
+                list->selectRow(c.selectedRow);
+        }
+        if (!c.clientStatus.isNull())
+            app->clientRows().setCell(0, 2, c.clientStatus);
+        const std::unique_ptr<QMenu> menu = view().MakeRowPopupMenu(c.viewName);
+        QStringList items;
+        for (const QAction *action : menu ? menu->actions() : QList<QAction *>())
+            items.append(action->text());
+        EXPECT_EQ(items, c.items);
+    }
+}
+
+TEST_F(ChildViewTest, AcceptingAsksAndStampsOnlyOnYes)
+{
+    Reserve(1, 1001);
+    Reserve(3, 1002);
+    const QString question = u"Accept Song|Accept [ 3 1002 ]?"_qs;
+    const struct
+    {
+        bool answer;
+        int selectedRow;
+        bool asked, stamped;
+    } cases[] = {{true, -1, false, false}, {false, 1, true, false}, {true, 1, true, true}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE("answer " + std::to_string(c.answer) + " row " +
+                     std::to_string(c.selectedRow));
+        questions.clear();
+        answer = c.answer;
+        view().queueView().clearSelection();
+        if (c.selectedRow >= 0)
+            view().queueView().selectRow(c.selectedRow);
+        view().AcceptSelectedReservation();
+        EXPECT_EQ(questions, c.asked ? QStringList{question} : QStringList());
+        const QDateTime accepted = app->queue().entry(1).acceptedAt;
+        EXPECT_EQ(accepted.isValid(), c.stamped);
+        EXPECT_EQ(app->queue().rows().cell(1, ReservationQueue::StatusColumn),
+                  c.stamped ? FormatTimeStamp(accepted) : QString());
+    }
+    EXPECT_FALSE(app->queue().entry(0).acceptedAt.isValid());
+
+    // A double click on a row asks about that row. In Qt it is the second
+    // press of two; the first one is a click of its own.
+    questions.clear();
+    CListCtrlEx &queue = view().queueView();
+    const QPoint row0 = queue.visualRect(queue.model()->index(0, 4)).center();
+    QTest::mouseClick(queue.viewport(), Qt::LeftButton, {}, row0);
+    QTest::mouseDClick(queue.viewport(), Qt::LeftButton, {}, row0);
+    EXPECT_EQ(questions, QStringList{u"Accept Song|Accept [ 1 1001 ]?"_qs});
+}
