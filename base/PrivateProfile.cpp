@@ -1,8 +1,9 @@
 #include "base/PrivateProfile.h"
 
+#include "base/SaveFile.h"
+
 #include <QFile>
 #include <QList>
-#include <QSaveFile>
 
 namespace {
 
@@ -162,14 +163,10 @@ bool PrivateProfile::WriteString(const QString &section, const QString &key,
         }
     }
 
-    QSaveFile file(m_path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
     QByteArray bytes;
     if (doc.bom)
         bytes += kUtf8Bom;
     for (const Line &line : doc.lines)
         bytes += line.text + line.ending;
-    file.write(bytes);
-    return file.commit();
+    return SaveFile(m_path, bytes);
 }

@@ -4,9 +4,9 @@
 #include "base/DataPath.h"
 #include "base/EventLog.h"
 #include "base/NumberText.h"
+#include "base/SaveFile.h"
 
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringEncoder>
 #include <algorithm>
 
@@ -59,11 +59,10 @@ void FavoriteStore::LoadFavoriteLists()
 void FavoriteStore::SaveFavoriteLists() const
 {
     const QByteArray bytes = FileBytes();
-    QSaveFile file(filePath());
-    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
-        return;
-    DebugTrace("SaveFavoriteLists: %s not written: %s", qUtf8Printable(file.fileName()),
-               qUtf8Printable(file.errorString()));
+    QString error;
+    if (!SaveFile(filePath(), bytes, &error))
+        DebugTrace("SaveFavoriteLists: %s not written: %s", qUtf8Printable(filePath()),
+                   qUtf8Printable(error));
 }
 
 // The file's bytes: mark FF FE, then one UTF-16LE line per list ending in CR LF.

@@ -1,6 +1,7 @@
 #include "base/DataPath.h"
 #include "base/PrivateProfile.h"
 #include "base/QueConfig.h"
+#include "tests/support/FileSizeLimit.h"
 #include "tests/support/TempDir.h"
 
 #include <QFileInfo>
@@ -58,18 +59,20 @@ TEST_F(ProfileTest, WriteCreatesTheFileOrReplacesTheLineInPlaceKeepingTheRest)
                                               "[New]\r\nk=v\r\n"));
 }
 
-TEST_F(ProfileTest, UnwritableFileIsReportedAndLeftAlone)
+// A disk that fills up while the file is rewritten: the old file stays whole
+// and the failure is reported, also for a file far smaller than any buffer.
+TEST_F(ProfileTest, FailedWriteIsReportedAndLeavesTheFileWhole)
 {
-    const QString folder = home.file(u"ro"_qs), file = folder + u"/x.ini"_qs;
+    const QString file = home.file(u"x.ini"_qs);
     WriteFileBytes(file, "[S]\nk=1\n");
-    QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner);
-    const bool writable = QFileInfo(folder).isWritable();
-    const bool written = PrivateProfile(file).WriteString(u"S"_qs, u"k"_qs, u"2"_qs);
-    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    if (writable)
-        GTEST_SKIP() << "read-only folders do not stop root";
+    bool written = true;
+    {
+        const FileSizeLimit full(4);
+        written = PrivateProfile(file).WriteString(u"S"_qs, u"k"_qs, u"2"_qs);
+    }
     EXPECT_FALSE(written);
     EXPECT_EQ(ReadFileBytes(file), QByteArray("[S]\nk=1\n"));
+    EXPECT_EQ(QDir(home.path()).entryList(QDir::Files), QStringList{u"x.ini"_qs});
 }
 
 TEST(Settings, MissingFileGivesLoadingDefaultsAndIsNotCreated)

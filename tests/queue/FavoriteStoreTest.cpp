@@ -1,13 +1,12 @@
 #include "queue/FavoriteStore.h"
 
+#include "tests/support/FileSizeLimit.h"
 #include "tests/support/LogCapture.h"
 #include "tests/support/TempDir.h"
 
 #include <QDir>
 #include <QFile>
-#include <csignal>
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
 namespace {
 
@@ -180,14 +179,10 @@ TEST_F(FavoriteStoreTest, LoadStopsAtEveryCapacityAndAFailedSaveLeavesTheOldFile
     // A failed save (writes beyond 1 KiB fail) leaves the old file whole and
     // no temporary file behind; with room again the same save goes through.
     const QByteArray old = ReadFileBytes(FilePath());
-    rlimit saved{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    const rlimit small{1024, saved.rlim_max};
-    const auto handler = std::signal(SIGXFSZ, SIG_IGN);
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    store.SaveFavoriteLists();
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, handler);
+    {
+        const FileSizeLimit full(1024);
+        store.SaveFavoriteLists();
+    }
     EXPECT_EQ(ReadFileBytes(FilePath()), old);
     EXPECT_EQ(QDir(home.dataFolder()).entryList(QDir::Files), QStringList{"Favorite.txt"});
     store.SaveFavoriteLists();
