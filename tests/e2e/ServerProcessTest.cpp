@@ -114,3 +114,40 @@ TEST(ServerProcess, TakenPortIsExplainedOnStandardError)
     EXPECT_EQ(server.CountLog(QStringLiteral("MelodeckServer started")), 0);
     EXPECT_EQ(server.Stop(SIGTERM), 0);
 }
+
+// A server killed outright in the middle of favourite-list replacements, each
+// of which saves the file, leaves the file as it was before or after one of
+// them: never cut, never mixed.
+TEST(ServerProcess, KilledWhileSavingLeavesOldOrNewFavorites)
+{
+    const auto fileOf = [](quint32 first) {
+        QStringList numbers;
+        for (quint32 n = first; n < first + 128; ++n)
+            numbers.append(QString::number(n));
+        return Utf16Le(u"Big|"_qs + numbers.join(u',') + u"\r\n"_qs, true);
+    };
+    const QByteArray before = fileOf(1), after = fileOf(1001);
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        SCOPED_TRACE(attempt);
+        ServerProcess server;
+        server.WriteDataFile(u"Favorite.txt"_qs, before);
+        ASSERT_TRUE(server.Start());
+        MelodeckClient terminal;
+        ASSERT_TRUE(terminal.Connect(QHostAddress::LocalHost, server.port(), TerminalAddress(0)));
+        QByteArray burst;
+        for (int i = 0; i < 200; ++i) {
+            Packet::SetFavoriteList set{u"Big"_qs, {}};
+            for (quint32 n = 0; n < 128; ++n)
+                set.numbers[n] = (i % 2 ? 1001 : 1) + n;
+            burst += set.Encode();
+        }
+        terminal.Send(burst);
+        ASSERT_TRUE(server.WaitForLog(u"(Big, Big) result 0."_qs));
+        Pump(attempt * 7);
+        EXPECT_EQ(server.Stop(SIGKILL), -1);
+        const QByteArray left = ReadFileBytes(server.DataFile(u"Favorite.txt"_qs));
+        EXPECT_TRUE(left == before || left == after) << left.size();
+        EXPECT_EQ(QDir(server.DataFile(QString())).entryList(QDir::Files),
+                  QStringList{u"Favorite.txt"_qs});
+    }
+}

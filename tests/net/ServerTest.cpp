@@ -2,8 +2,6 @@
 #include "queue/ReservationQueue.h"
 #include "tests/net/InProcessServer.h"
 
-#include <QTcpSocket>
-
 using ServerTest = InProcessServer;
 
 // With the limit 3 a fourth terminal is admitted and a fifth refused; an
@@ -169,25 +167,4 @@ TEST_F(ServerTest, OversizeHeaderClosesTheChannel)
     EXPECT_EQ(CountLog(QStringLiteral("Closed client 1 (127.0.0.3 - %1).").arg(port)), 1);
     EXPECT_TRUE(fits->IsConnected());
     ASSERT_TRUE(WaitUntil([&] { return app->clientRows().rowCount() == 1; }));
-}
-
-// A terminal that stops reading is dropped once its unsent replies pass the
-// allowance; the others are still served.
-TEST_F(ServerTest, TerminalThatStopsReadingIsClosedOnceRepliesBackUp)
-{
-    QTcpSocket lazy;
-    lazy.setReadBufferSize(1);
-    lazy.setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, 4096);
-    ASSERT_TRUE(lazy.bind(TerminalAddress(0), 0));
-    lazy.connectToHost(QHostAddress::LocalHost, app->server().port());
-    ASSERT_TRUE(WaitForLog(u"Accepted ch"_qs));
-    auto other = Terminal(1);
-    const QByteArray burst = ServerInfoRequest().repeated(4096);
-    const QString closed = u"Client[0] 0 (127.0.0.2) : connection closed."_qs;
-    for (int round = 0; round < 400 && CountLog(closed) == 0; ++round) {
-        lazy.write(burst);
-        Pump(5);
-    }
-    EXPECT_EQ(CountLog(closed), 1);
-    EXPECT_EQ(Ask(*other, ServerInfoRequest()).size(), Packet::ServerInfo::kSize);
 }
