@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QDateTime>
+#include "base/LocalTime.h"
+
 #include <QString>
 #include <QtGlobal>
 
@@ -17,8 +18,8 @@ struct QueueEntry
     qint32 pitch = 0;    // key change ("Key")
     qint32 tempo = 0;    // tempo change
     char16_t customer[kCustomerUnits] = {};
-    QDateTime reservedAt; // set whenever the entry is written by an add or a replace
-    QDateTime acceptedAt; // null until the operator accepts the entry
+    LocalTime reservedAt; // set whenever the entry is written by an add or a replace
+    LocalTime acceptedAt; // not set until the operator accepts the entry
 
     // The customer name up to its first zero unit.
     QString CustomerText() const;

@@ -32,10 +32,11 @@ QString ReservedText(const QDateTime &time)
 
 } // namespace
 
-// An empty queue with its empty view rows; all 5,000 slots are allocated here, once.
+// An empty queue with its empty view rows; all 5,000 slots are allocated here,
+// once, costing memory only as they are written.
 ReservationQueue::ReservationQueue(SongLookup findSong, Clock clock)
     : m_findSong(std::move(findSong)), m_clock(std::move(clock)),
-      m_entries(std::make_unique<QueueEntry[]>(kCapacity)), m_rows(QueueHeaders())
+      m_entries(kCapacity), m_rows(QueueHeaders())
 {
     if (!m_clock)
         m_clock = [] { return QDateTime::currentDateTime(); };
@@ -57,7 +58,7 @@ const QueueEntry &ReservationQueue::entry(int i) const
     static const QueueEntry kNone;
     if (i < 0 || i >= m_count)
         return kNone;
-    return m_entries[i];
+    return m_entries[size_t(i)];
 }
 
 // Adds a song of the catalogue at the end or, for positionFlag 1, at the head.
@@ -71,8 +72,8 @@ bool ReservationQueue::AddReservation(quint32 station, int positionFlag, quint32
         return false;
     int slot = m_count;
     if (positionFlag == 1) {
-        std::copy_backward(m_entries.get(), m_entries.get() + m_count,
-                           m_entries.get() + m_count + 1);
+        std::copy_backward(m_entries.data(), m_entries.data() + m_count,
+                           m_entries.data() + m_count + 1);
         slot = 0;
     }
     WriteEntry(slot, station, number, pitch, tempo, customer);
@@ -127,7 +128,7 @@ void ReservationQueue::ApplyQueueSet(quint32 station, bool replace, const QList<
             continue;
         }
         // Edit in place: only the requesting station's own entry, if it still holds that song.
-        QueueEntry &entry = m_entries[slot];
+        QueueEntry &entry = m_entries[size_t(slot)];
         if (entry.station != station || entry.number != item.number)
             continue;
         entry.pitch = item.pitch;
@@ -148,7 +149,7 @@ void ReservationQueue::AcceptEntry(int row, const QDateTime &now)
 {
     if (row < 0 || row >= m_count)
         return;
-    m_entries[row].acceptedAt = now;
+    m_entries[size_t(row)].acceptedAt = LocalTime::From(now);
     m_rows.setCell(row, StatusColumn, FormatTimeStamp(now));
 }
 
@@ -159,7 +160,7 @@ QList<quint32> ReservationQueue::Numbers(int max) const
     const int n = std::clamp(max, 0, m_count);
     numbers.reserve(n);
     for (int i = 0; i < n; ++i)
-        numbers.append(m_entries[i].number);
+        numbers.append(m_entries[size_t(i)].number);
     return numbers;
 }
 
@@ -167,7 +168,7 @@ QList<quint32> ReservationQueue::Numbers(int max) const
 int ReservationQueue::FindNumber(quint32 number) const
 {
     for (int i = 0; i < m_count; ++i)
-        if (m_entries[i].number == number)
+        if (m_entries[size_t(i)].number == number)
             return i;
     return -1;
 }
@@ -176,14 +177,14 @@ int ReservationQueue::FindNumber(quint32 number) const
 void ReservationQueue::WriteEntry(int slot, quint32 station, quint32 number, qint32 pitch,
                                   qint32 tempo, QStringView customer)
 {
-    QueueEntry &entry = m_entries[slot];
+    QueueEntry &entry = m_entries[size_t(slot)];
     entry.station = station;
     entry.number = number;
     entry.pitch = pitch;
     entry.tempo = tempo;
     entry.SetCustomer(customer);
-    entry.reservedAt = m_clock();
-    entry.acceptedAt = QDateTime();
+    entry.reservedAt = LocalTime::From(m_clock());
+    entry.acceptedAt = LocalTime();
 }
 
 // Removes the row, closes the gap and empties the slot that fell free.
@@ -191,19 +192,19 @@ void ReservationQueue::RemoveEntry(int position)
 {
     if (position < m_rows.rowCount())
         m_rows.removeRow(position);
-    std::copy(m_entries.get() + position + 1, m_entries.get() + m_count,
-              m_entries.get() + position);
+    std::copy(m_entries.data() + position + 1, m_entries.data() + m_count,
+              m_entries.data() + position);
     --m_count;
-    m_entries[m_count] = QueueEntry();
+    m_entries[size_t(m_count)] = QueueEntry();
 }
 
 // Inserts row i; its "Index" is fixed now and never renumbered.
 void ReservationQueue::InsertQueueRow(int i)
 {
-    const QueueEntry &entry = m_entries[i];
+    const QueueEntry &entry = m_entries[size_t(i)];
     QStringList cells(ColumnCount);
     cells[IndexColumn] = QString::number(i + 1);
-    cells[TimeColumn] = ReservedText(entry.reservedAt);
+    cells[TimeColumn] = ReservedText(entry.reservedAt.ToDateTime());
     cells[StationColumn] = QString::number(entry.station);
     cells[NumberColumn] = QString::number(entry.number);
     if (const SongRecord *song = m_findSong(entry.number)) {
@@ -222,9 +223,9 @@ void ReservationQueue::InsertQueueRow(int i)
 // Rewrites the editable cells of row i, only for a song of the catalogue.
 void ReservationQueue::UpdateQueueRow(int i)
 {
-    if (i >= m_rows.rowCount() || !m_findSong(m_entries[i].number))
+    if (i >= m_rows.rowCount() || !m_findSong(m_entries[size_t(i)].number))
         return;
-    const QueueEntry &entry = m_entries[i];
+    const QueueEntry &entry = m_entries[size_t(i)];
     m_rows.setCell(i, KeyColumn, QString::number(entry.pitch));
     m_rows.setCell(i, TempoColumn, QString::number(entry.tempo));
     m_rows.setCell(i, CustomerColumn, entry.CustomerText());

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/RowTable.h"
+#include "base/ZeroFilledTable.h"
 #include "queue/QueueEntry.h"
 #include "queue/QueueItem.h"
 
@@ -106,7 +107,7 @@ private:
 
     SongLookup m_findSong;
     Clock m_clock;
-    std::unique_ptr<QueueEntry[]> m_entries;
+    ZeroFilledTable<QueueEntry> m_entries;
     int m_count = 0;
     RowTable m_rows;
 };

@@ -71,7 +71,7 @@ TEST_F(ReservationQueueTest, AddAppendsOrGoesFirstUntilFullFillingEveryCellAndAc
     EXPECT_EQ(queue.Numbers(2), (Nums{12, 1})); // BookList takes only the first ones
     EXPECT_EQ(queue.rows().row(0), (Row{"1", "", " 3 5  9:07:03", "4", "12", "Title 12",
                                         "Artist 12", "-2", "3", "Abc"}));
-    EXPECT_EQ(queue.entry(0).reservedAt, now);
+    EXPECT_EQ(queue.entry(0).reservedAt.ToDateTime(), now);
     // "Index" is the position at insertion; the rows behind are not renumbered.
     for (int r = 1; r < 4; ++r)
         EXPECT_EQ(queue.rows().cell(r, ReservationQueue::IndexColumn), QString::number(r));
@@ -91,7 +91,7 @@ TEST_F(ReservationQueueTest, AddAppendsOrGoesFirstUntilFullFillingEveryCellAndAc
     const QDateTime accepted(QDate(2024, 12, 4), QTime(9, 7, 5));
     for (int row : {1, 5, -1})
         queue.AcceptEntry(row, accepted);
-    EXPECT_EQ(queue.entry(1).acceptedAt, accepted);
+    EXPECT_EQ(queue.entry(1).acceptedAt.ToDateTime(), accepted);
     EXPECT_FALSE(queue.entry(0).acceptedAt.isValid());
     EXPECT_EQ(queue.rows().cell(1, ReservationQueue::StatusColumn),
               QStringLiteral("04 Dec 09:07:05"));
@@ -161,7 +161,7 @@ TEST_F(ReservationQueueTest, EditModeChangesOnlyTheStationsOwnMatchingEntry)
     EXPECT_EQ(queue.entry(0).pitch, -3);
     EXPECT_EQ(queue.entry(0).tempo, 2);
     EXPECT_EQ(queue.entry(0).CustomerText(), QStringLiteral("Zed"));
-    EXPECT_EQ(queue.entry(0).reservedAt, reserved); // an edit is no new reservation
+    EXPECT_EQ(queue.entry(0).reservedAt.ToDateTime(), reserved); // an edit is no new reservation
     EXPECT_EQ(queue.rows().row(0).mid(7), (Row{"-3", "2", "Zed"}));
 }
 
@@ -175,7 +175,7 @@ TEST_F(ReservationQueueTest, ReplaceModeRewritesQueueAndRows)
 
     EXPECT_EQ(Queued(), (Nums{7, 404}));
     EXPECT_EQ(queue.entry(0).station, 6u); // the sender's station, not the packet's bytes
-    EXPECT_EQ(queue.entry(0).reservedAt, now);
+    EXPECT_EQ(queue.entry(0).reservedAt.ToDateTime(), now);
     EXPECT_FALSE(queue.entry(0).acceptedAt.isValid());
     EXPECT_EQ(queue.rows().row(0),
               (Row{"1", "", " 3 5 10:07:03", "6", "7", "Title 7", "Artist 7", "-1", "4", "Amy"}));

@@ -109,7 +109,7 @@ TEST_F(ChildViewTest, AcceptingAsksAndStampsOnlyOnYes)
             view().queueView().selectRow(c.selectedRow);
         view().AcceptSelectedReservation();
         EXPECT_EQ(questions, c.asked ? QStringList{question} : QStringList());
-        const QDateTime accepted = app->queue().entry(1).acceptedAt;
+        const QDateTime accepted = app->queue().entry(1).acceptedAt.ToDateTime();
         EXPECT_EQ(accepted.isValid(), c.stamped);
         EXPECT_EQ(app->queue().rows().cell(1, ReservationQueue::StatusColumn),
                   c.stamped ? FormatTimeStamp(accepted) : QString());
