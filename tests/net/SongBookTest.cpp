@@ -3,66 +3,31 @@
 #include "protocol/Replies.h"
 #include "protocol/Requests.h"
 #include "tests/net/InProcessServer.h"
+#include "tools/SongListWriter.h"
 
 #include <QFile>
-#include <QStringEncoder>
-#include <QtEndian>
 #include <algorithm>
 
 namespace {
 
-struct Song
-{
-    quint32 number;
-    QString title, artist, language;
-};
+using Song = CatalogueSong;
+using Encoding = SongListWriter::Encoding;
 
 // 45 songs: titles that share a key, an article to drop or keep, a prefix.
 QList<Song> BookSongs()
 {
-    QList<Song> songs = {
-        {7, u"Abc"_qs, u"Xy"_qs, u"eng"_qs},        {31, u"Abcd"_qs, u"Xy"_qs, u"eng"_qs},
-        {12, u"The Way"_qs, u"Band"_qs, u"eng"_qs}, {40, u"the way"_qs, u"band"_qs, u"eng"_qs},
-        {3, u"Way"_qs, u"Band"_qs, u"eng"_qs},      {99, u"A Song"_qs, u"Zed"_qs, u"fra"_qs},
-        {5, u"An Apple"_qs, u"Ann"_qs, u"fra"_qs},  {64, u"Theatre"_qs, u"Éric"_qs, u"kor"_qs}};
+    QList<Song> songs = {{7, u"Abc"_qs, u"Xy"_qs, {}, u"eng"_qs},
+                         {31, u"Abcd"_qs, u"Xy"_qs, {}, u"eng"_qs},
+                         {12, u"The Way"_qs, u"Band"_qs, {}, u"eng"_qs},
+                         {40, u"the way"_qs, u"band"_qs, {}, u"eng"_qs},
+                         {3, u"Way"_qs, u"Band"_qs, {}, u"eng"_qs},
+                         {99, u"A Song"_qs, u"Zed"_qs, {}, u"fra"_qs},
+                         {5, u"An Apple"_qs, u"Ann"_qs, {}, u"fra"_qs},
+                         {64, u"Theatre"_qs, u"Éric"_qs, {}, u"kor"_qs}};
     for (quint32 n = 100; songs.size() < 45; ++n)
         songs.append(
-            {n, u"Song %1"_qs.arg(n * 7919 % 1000), u"Artist %1"_qs.arg(n % 5), u"kor"_qs});
+            {n, u"Song %1"_qs.arg(n * 7919 % 1000), u"Artist %1"_qs.arg(n % 5), {}, u"kor"_qs});
     return songs;
-}
-
-// The list as a text song list, with a language line wherever it changes.
-QString ListText(const QList<Song> &songs)
-{
-    QString text, language = u"eng"_qs;
-    for (const Song &s : songs) {
-        if (s.language != language)
-            text += u"#"_qs + (language = s.language) + u"\r\n"_qs;
-        text += u"%1|%2|%3\r\n"_qs.arg(s.number).arg(s.title, s.artist);
-    }
-    return text;
-}
-
-// Record file and language file of the same songs, the .idx stamped `idxStamp`.
-void WriteRecordFiles(const QString &dat, const QList<Song> &songs, quint32 idxStamp)
-{
-    QByteArray records(8, '\0'), languages(8, '\0');
-    for (QByteArray *bytes : {&records, &languages})
-        qToLittleEndian<quint32>(SongCatalogue::kFileMagic, bytes->data());
-    qToLittleEndian<quint32>(0x1234, records.data() + 4);
-    qToLittleEndian<quint32>(idxStamp, languages.data() + 4);
-    for (const Song &s : songs) {
-        SongRecord record;
-        record.number = s.number;
-        std::copy_n(s.title.utf16(), s.title.size(), record.title);
-        std::copy_n(s.artist.utf16(), s.artist.size(), record.artist);
-        QByteArray bytes(SongRecord::kSize, '\0');
-        record.Encode(reinterpret_cast<uchar *>(bytes.data()));
-        records += bytes;
-        languages += QStringEncoder(QStringEncoder::Utf16LE)(s.language.leftJustified(4, u'\0'));
-    }
-    WriteFileBytes(dat, records);
-    WriteFileBytes(dat.chopped(4) + u".idx"_qs, languages);
 }
 
 // A server with the 45-song book, asked by terminals and the local client.
@@ -71,14 +36,10 @@ class SongBookTest : public InProcessServer
 protected:
     void PrepareDataFolder() override
     {
-        WriteFileBytes(home.dataFolder() + u"/orvabook.txt"_qs,
-                       QStringEncoder(QStringEncoder::Utf8,
-                                      QStringEncoder::Flag::WriteBom)(ListText(BookSongs())));
-    }
-    QByteArray Ask(MelodeckClient &client, const QByteArray &request)
-    {
-        client.Send(request);
-        return client.ReadPacket().value_or(QByteArray());
+        QDir().mkpath(home.dataFolder());
+        ASSERT_EQ(SongListWriter::WriteTextList(home.dataFolder() + u"/orvabook.txt"_qs,
+                                                BookSongs(), Encoding::Utf8WithMark),
+                  QString());
     }
     Packet::PageData Page(MelodeckClient &t, qint32 direction, qint32 mode)
     {
@@ -256,48 +217,51 @@ TEST_F(SongBookTest, EveryFileKindDownloadsTheSongsItHolds)
 {
     auto local = Connect(QHostAddress::LocalHost);
     const QList<Song> songs = BookSongs();
-    const QString text = ListText(songs);
+    const auto load = [&](const QString &path) {
+        local->Send(Packet::LoadSongList{0, 0, path}.Encode());
+        EXPECT_TRUE(local->ReadPacket().has_value());
+        return Download(*local);
+    };
+    // Text lists in three encodings, a matching pair, and a pair whose .idx
+    // stamp (bytes 4-7) says another version.
     const struct
     {
         const char *name;
-        QByteArray bytes;
-        quint32 idxStamp = 0;
-    } files[] = {
-        {"utf16.txt",
-         QStringEncoder(QStringEncoder::Utf16LE, QStringEncoder::Flag::WriteBom)(text)},
-        {"utf8.txt", QStringEncoder(QStringEncoder::Utf8, QStringEncoder::Flag::WriteBom)(text)},
-        {"ansi.txt", QStringEncoder(QStringEncoder::Latin1)(text)},
-        {"pair.dat", {}, 0x1234},
-        {"stale.dat", {}, 0x9999},
-    };
+        Encoding encoding;
+        bool staleIdx = false;
+    } files[] = {{"utf16.txt", Encoding::Utf16Le},
+                 {"utf8.txt", Encoding::Utf8WithMark},
+                 {"ansi.txt", Encoding::Ansi},
+                 {"pair.dat", {}},
+                 {"stale.dat", {}, true}};
     for (const auto &f : files) {
         SCOPED_TRACE(f.name);
         const QString path = home.file(QString::fromLatin1(f.name));
-        if (f.bytes.isEmpty())
-            WriteRecordFiles(path, songs, f.idxStamp);
-        else
-            WriteFileBytes(path, f.bytes);
-        local->Send(Packet::LoadSongList{0, 0, path}.Encode());
-        ASSERT_TRUE(local->ReadPacket().has_value());
-        const auto items = Download(*local);
+        const bool dat = path.endsWith(u".dat");
+        ASSERT_EQ(dat ? SongListWriter::WriteRecordFiles(path, songs, 0x1234)
+                      : SongListWriter::WriteTextList(path, songs, f.encoding),
+                  QString());
+        if (f.staleIdx) {
+            QFile idx(SongListWriter::LanguageFilePath(path));
+            ASSERT_TRUE(idx.open(QIODevice::ReadWrite) && idx.seek(4) && idx.write("\x99", 1));
+        }
+        const auto items = load(path);
         ASSERT_EQ(items.size(), songs.size());
         for (qsizetype i = 0; i < songs.size(); ++i) {
             EXPECT_EQ(items[i].number, QString::number(songs[i].number));
             EXPECT_EQ(items[i].title, songs[i].title);
             EXPECT_EQ(items[i].artist, songs[i].artist);
-            EXPECT_EQ(items[i].language, f.idxStamp == 0x9999 ? u"eng"_qs : songs[i].language);
+            EXPECT_EQ(items[i].language, f.staleIdx ? u"eng"_qs : songs[i].language);
         }
     }
     // 100 bytes of the last record: its number and the first 48 title bytes.
     const QString dat = home.file(u"cut.dat"_qs);
-    WriteRecordFiles(dat, {{77, u"A title that is long enough to be cut"_qs, u"Who"_qs, u"eng"_qs}},
-                     1);
-    QByteArray cut = ReadFileBytes(dat);
-    WriteFileBytes(dat, cut.left(8 + 4 + 48));
-    QFile::remove(dat.chopped(4) + u".idx"_qs);
-    local->Send(Packet::LoadSongList{0, 0, dat}.Encode());
-    ASSERT_TRUE(local->ReadPacket().has_value());
-    const auto items = Download(*local);
+    ASSERT_EQ(SongListWriter::WriteRecordFiles(
+                  dat, {{77, u"A title that is long enough to be cut"_qs, u"Who"_qs, {}}}, 1),
+              QString());
+    WriteFileBytes(dat, ReadFileBytes(dat).left(8 + 4 + 48));
+    QFile::remove(SongListWriter::LanguageFilePath(dat));
+    const auto items = load(dat);
     ASSERT_EQ(items.size(), 1);
     EXPECT_EQ(items[0].title, u"A title that is long enough "_qs.left(24));
     EXPECT_EQ(items[0].artist, QString());
