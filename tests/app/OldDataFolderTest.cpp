@@ -17,15 +17,6 @@ QString OldFolder(const TempHome &home)
 
 } // namespace
 
-TEST(OldDataFolder, LiesBesideTheDataFolder)
-{
-    EXPECT_EQ(OldDataFolder::PathBeside(u"/home/a/Documents/ORVA RS Server"_qs),
-              u"/home/a/Documents/VOVIDA Zuziva"_qs);
-    EXPECT_EQ(OldDataFolder::PathBeside(u"/home/a/Documents/ORVA RS Server/"_qs),
-              u"/home/a/Documents/VOVIDA Zuziva"_qs);
-    EXPECT_EQ(OldDataFolder::PathBeside(QString()), QString());
-}
-
 // Start-up moves the old folder's files and subfolders into the data folder,
 // replacing files of the same name, removes the old folder, and only then loads
 // the options, the song book (the text list before the record file) and the

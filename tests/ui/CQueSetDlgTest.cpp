@@ -1,8 +1,7 @@
 #include "ui/CQueSetDlg.h"
 
 #include "base/DataPath.h"
-#include "tests/ui/DialogTest.h"
-#include "ui/CSpinButtonCtrl.h"
+#include "tests/ui/WindowTest.h"
 
 #include <QAbstractButton>
 #include <QLineEdit>
@@ -17,34 +16,24 @@ TEST_F(QueSetDlgTest, ControlsShowTheOptions)
     app->config() = {true, false, true, true, true, false, 1, 12};
     CQueSetDlg dialog(app->config(), frame.get());
     dialog.show();
-    const struct
-    {
-        int id;
-        QString text;
-        bool visible, enabled, checked;
-    } controls[] = {
-        {1003, u"Enable Key control"_qs, true, true, true},
-        {1004, u"Enable Tempo control"_qs, true, true, false},
-        {1005, u"Enable Sync control"_qs, true, false, true},
-        {1008, u"Enable Customer name"_qs, true, true, false},
-        {1009, u"Enable Remote control"_qs, false, true, false},
-        {1006, u"Enable confirmation"_qs, false, true, false},
-        {1007, u"Delete by station"_qs, false, true, false},
-        {1014, u"Enable Reserve/Enable Remote Controller"_qs, true, true, false},
-        {1015, u"Enable Reserve/Disable Remote Controller"_qs, true, true, true},
-        {1016, u"Disable Reserve/Disable Remote Controller"_qs, true, true, false},
-        {1, u"OK"_qs, true, true, false},
-        {2, u"Cancel"_qs, true, true, false},
-    };
-    for (const auto &c : controls) {
-        SCOPED_TRACE(c.id);
-        const QAbstractButton *button = dialog.button(c.id);
-        ASSERT_NE(button, nullptr);
-        EXPECT_EQ(button->text(), c.text);
-        EXPECT_EQ(button->isVisible(), c.visible);
-        EXPECT_EQ(button->isEnabled(), c.enabled);
-        EXPECT_EQ(button->isChecked(), c.checked);
+    QStringList shown; // "id text", then [x] when checked, "hidden", "disabled"
+    for (int id : {1003, 1004, 1005, 1008, 1009, 1006, 1007, 1014, 1015, 1016, 1, 2}) {
+        const QAbstractButton *button = dialog.button(id);
+        ASSERT_NE(button, nullptr) << id;
+        shown.append(QString::number(id) + u' ' + button->text() +
+                     (button->isChecked() ? u" [x]"_qs : u""_qs) +
+                     (button->isVisible() ? u""_qs : u" hidden"_qs) +
+                     (button->isEnabled() ? u""_qs : u" disabled"_qs));
     }
+    EXPECT_EQ(
+        shown,
+        (QStringList{
+            u"1003 Enable Key control [x]"_qs, u"1004 Enable Tempo control"_qs,
+            u"1005 Enable Sync control [x] disabled"_qs, u"1008 Enable Customer name"_qs,
+            u"1009 Enable Remote control hidden"_qs, u"1006 Enable confirmation hidden"_qs,
+            u"1007 Delete by station hidden"_qs, u"1014 Enable Reserve/Enable Remote Controller"_qs,
+            u"1015 Enable Reserve/Disable Remote Controller [x]"_qs,
+            u"1016 Disable Reserve/Disable Remote Controller"_qs, u"1 OK"_qs, u"2 Cancel"_qs}));
     EXPECT_EQ(dialog.windowTitle(), u"Queue Settings");
     EXPECT_EQ(dialog.usersEdit().text(), u"12");
 }
