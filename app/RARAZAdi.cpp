@@ -1,5 +1,6 @@
 #include "app/RARAZAdi.h"
 
+#include "app/OldDataFolder.h"
 #include "base/DataPath.h"
 #include "base/EventLog.h"
 #include "catalogue/SongCatalogue.h"
@@ -37,6 +38,8 @@ RARAZAdi::~RARAZAdi()
 
 bool RARAZAdi::InitInstance()
 {
+    const QString dataFolder = DataPath();
+    OldDataFolder::MoveInto(OldDataFolder::PathBeside(dataFolder), dataFolder);
     LoadSettings(m_config);
     const QString songBook = DataPath(QStringLiteral("orvabook.txt"));
     m_catalogue->LoadSongDatabase(

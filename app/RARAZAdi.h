@@ -27,7 +27,8 @@ public:
     RARAZAdi(QObject *parent = nullptr);
     ~RARAZAdi() override;
 
-    // Loads options, catalogue and favourite lists, then opens the listener.
+    // Moves the old data folder's content into the data folder, loads options,
+    // catalogue and favourite lists, then opens the listener.
     // False when the listener could not be opened (start-up goes on regardless).
     bool InitInstance();
     // The close sequence: the server stops, then the favourite lists are saved.

@@ -14,6 +14,8 @@ struct QueConfig
     int Users = 3;   // "Maximum Melodecks", at most 30
 
     static constexpr int kMaxUsers = 30;
+
+    bool operator==(const QueConfig &) const = default;
 };
 
 // Reads section "QueConfig" of DataPath("Moxi.ini"); missing keys take the

@@ -17,20 +17,22 @@ CClientSocket::~CClientSocket()
     Drop();
 }
 
-void CClientSocket::Send(QByteArrayView bytes)
+bool CClientSocket::Send(QByteArrayView bytes)
 {
     if (!m_socket || m_socket->state() != QAbstractSocket::ConnectedState)
-        return;
-    m_socket->write(bytes.data(), bytes.size());
+        return false;
+    if (m_socket->write(bytes.data(), bytes.size()) != bytes.size())
+        return false;
     // Out to the kernel now, in one write: the reply leaves at once, and it is
     // not lost if the channel is closed before the event loop comes back.
     m_socket->flush();
     if (m_socket->bytesToWrite() <= kMaxUnsent || m_stallReported)
-        return;
+        return true;
     // Reported once the current handler has returned; dropped if the channel goes first.
     m_stallReported = true;
     QMetaObject::invokeMethod(
         this, [this] { Q_EMIT stalled(this); }, Qt::QueuedConnection);
+    return true;
 }
 
 void CClientSocket::Drop()

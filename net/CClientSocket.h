@@ -30,8 +30,9 @@ public:
 
     // Hands one whole reply to the connection in one write. Qt completes a
     // partial send by itself; a peer that stopped reading is reported through
-    // stalled() instead of buffering without end.
-    void Send(QByteArrayView bytes);
+    // stalled() instead of buffering without end. False when the connection
+    // is gone or refused the bytes.
+    bool Send(QByteArrayView bytes);
     // Closes the connection without telling anyone (the caller does the telling).
     void Drop();
 

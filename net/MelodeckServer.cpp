@@ -7,6 +7,7 @@
 #include "net/CListenSocket.h"
 #include "net/ChannelList.h"
 #include "net/Dispatcher.h"
+#include "protocol/Replies.h"
 
 #include <QNetworkInterface>
 #include <QTcpSocket>
@@ -205,6 +206,12 @@ bool MelodeckServer::SetChannelBlocked(int station, bool value)
         return false;
     channel->blocked = value ? 1 : 0;
     return true;
+}
+
+bool MelodeckServer::SendStationMessage(QStringView address, const QString &text)
+{
+    CClientSocket *channel = m_channels.Find(address);
+    return channel && channel->Send(Packet::StationMessage{text}.Encode());
 }
 
 QString MelodeckServer::HostAddressText()

@@ -33,6 +33,10 @@ public:
 
     // Switches a station's channel off (packets logged and skipped) or on.
     bool SetChannelBlocked(int station, bool value);
+    // Sends the operator's text (its first 40 characters) as StationMessage to
+    // the first connected channel from `address`; false when there is none or
+    // the send failed.
+    bool SendStationMessage(QStringView address, const QString &text);
 
     // The host's first IPv4 address other than loopback, as dotted text, or
     // empty. Read from the network interfaces: no name lookup that could block.

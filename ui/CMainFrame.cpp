@@ -8,9 +8,12 @@
 #include "queue/FavoriteStore.h"
 #include "queue/ReservationQueue.h"
 #include "ui/ApplicationLook.h"
+#include "ui/CAboutDlg.h"
 #include "ui/CChildView.h"
 #include "ui/CCustomizeDlg.h"
 #include "ui/CListCtrlEx.h"
+#include "ui/CQueSetDlg.h"
+#include "ui/CSendMsgDlg.h"
 #include "ui/CTabCtrlExt.h"
 
 #include <QApplication>
@@ -57,6 +60,9 @@ CMainFrame::CMainFrame(RARAZAdi &app, QWidget *parent)
 
     connect(m_view, &CChildView::deleteCommand, this, &CMainFrame::OnDelete);
     connect(m_view, &CChildView::statusCommand, this, &CMainFrame::OnStatus);
+    connect(this, &CMainFrame::sendMessageRequested, this, &CMainFrame::OnSendMessage);
+    connect(this, &CMainFrame::queueSettingsRequested, this, &CMainFrame::OnQueueSettings);
+    connect(this, &CMainFrame::aboutRequested, this, &CMainFrame::OnAbout);
     resize(1000, 600);
 }
 
@@ -134,6 +140,23 @@ void CMainFrame::OnCustomize()
     m_customizeDlg->show();
     m_customizeDlg->raise();
     m_customizeDlg->activateWindow();
+}
+
+void CMainFrame::OnSendMessage()
+{
+    CSendMsgDlg dialog(m_app.server(), m_app.channels(), this);
+    dialog.exec();
+}
+
+void CMainFrame::OnQueueSettings()
+{
+    CQueSetDlg::Open(m_app.config(), this);
+}
+
+void CMainFrame::OnAbout()
+{
+    CAboutDlg dialog(this);
+    dialog.exec();
 }
 
 void CMainFrame::closeEvent(QCloseEvent *event)

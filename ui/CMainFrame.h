@@ -15,7 +15,7 @@ class RARAZAdi;
 // The server's one window: menus, the "Standard" toolbar, the status bar and
 // the main view. It carries out the menu and popup commands, applies and
 // stores the look, and runs the close sequence when closed. The dialogs of the
-// Tools and Help menus are opened by whoever connects to its signals.
+// Tools and Help menus open through its signals, which it connects itself.
 class CMainFrame : public QMainWindow
 {
     Q_OBJECT
@@ -63,6 +63,12 @@ public Q_SLOTS:
     void OnStatus();
     // "Customize...": opens the toolbar customisation dialog.
     void OnCustomize();
+    // "Send Message": the modal Send Message dialog.
+    void OnSendMessage();
+    // "Queue Settings": the modal Queue Settings dialog; OK saves the options.
+    void OnQueueSettings();
+    // "About": the modal About box.
+    void OnAbout();
 
 protected:
     void closeEvent(QCloseEvent *event) override;

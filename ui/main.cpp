@@ -1,7 +1,9 @@
+#include "app/CmdLineParser.h"
 #include "app/RARAZAdi.h"
 #include "app/SignalWatcher.h"
 #include "app/SingleInstance.h"
 #include "net/MelodeckServer.h"
+#include "ui/CAboutDlg.h"
 #include "ui/CMainFrame.h"
 
 #include <QApplication>
@@ -21,27 +23,19 @@ void ShowStartupMessage(const QString &text)
     QMessageBox::warning(nullptr, QStringLiteral("ORVA Reservation System Server"), text);
 }
 
-// "-minimize" asks for a minimised window, "--minimize" takes it back; any
-// case, the last one wins.
-bool WantsMinimized(const QStringList &arguments)
-{
-    bool minimize = false;
-    for (qsizetype i = 1; i < arguments.size(); ++i) {
-        if (arguments[i].compare(QLatin1String("-minimize"), Qt::CaseInsensitive) == 0)
-            minimize = true;
-        else if (arguments[i].compare(QLatin1String("--minimize"), Qt::CaseInsensitive) == 0)
-            minimize = false;
-    }
-    return minimize;
-}
-
 } // namespace
 
+// Start-up: one copy only, the command line, the window, then the old data
+// folder, options, catalogue, favourite lists and listener (InitInstance), and
+// the window shown. Closing the window (or SIGTERM, SIGINT, SIGHUP) stops the
+// server and saves the favourite lists; the exit status is then 0.
 int main(int argc, char **argv)
 {
     QApplication application(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("ORVA Multimedia Inc."));
     QApplication::setApplicationName(QStringLiteral("ORVA Reservation System Server"));
+    QApplication::setWindowIcon(CAboutDlg::ApplicationIcon());
+    QGuiApplication::setDesktopFileName(QStringLiteral("orva-rs-server"));
 
     SingleInstance instance(RARAZAdi::InstanceName());
     if (!instance.TryAcquire()) {
@@ -49,8 +43,11 @@ int main(int argc, char **argv)
         return 1;
     }
 
+    CmdLineParser commandLine;
+    commandLine.Parse(CmdLineParser::Join(QApplication::arguments()));
+
     RARAZAdi app;
-    CMainFrame frame(app);
+    CMainFrame frame(app); // before the loads, so their log lines are in its log
     SignalWatcher signals;
     QObject::connect(&signals, &SignalWatcher::terminationRequested, &frame, &QWidget::close);
 
@@ -61,7 +58,8 @@ int main(int argc, char **argv)
                      int(app.server().port()), qUtf8Printable(app.server().startError()));
     }
     frame.show();
-    if (WantsMinimized(QApplication::arguments()))
-        frame.showMinimized();
+    // Minimised once the event loop runs, after the window has been shown normally.
+    if (commandLine.minimizeRequested())
+        QMetaObject::invokeMethod(&frame, &QWidget::showMinimized, Qt::QueuedConnection);
     return QApplication::exec();
 }

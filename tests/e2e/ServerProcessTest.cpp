@@ -1,5 +1,6 @@
 #include "tests/support/ServerProcess.h"
 
+#include "app/SingleInstance.h"
 #include "client/MelodeckClient.h"
 #include "protocol/Replies.h"
 #include "protocol/Requests.h"
@@ -30,7 +31,7 @@ TEST(ServerProcess, StartsServesAndStopsOnSignal)
     ASSERT_TRUE(match.hasMatch()) << started[0].toStdString();
     EXPECT_EQ(match.captured(1).toInt(), server.port());
     const QString lock =
-        QDir::temp().filePath(QStringLiteral("_MOXI_APP_123454321_-%1.lock").arg(server.port()));
+        SingleInstance::LockPath(QStringLiteral("_MOXI_APP_123454321_-%1").arg(server.port()));
     EXPECT_TRUE(QFile::exists(lock));
 
     MelodeckClient terminal;
@@ -100,6 +101,15 @@ TEST(ServerProcess, SecondCopyOnThePortEndsWithAMessage)
     MelodeckClient terminal;
     EXPECT_TRUE(terminal.Connect(QHostAddress::LocalHost, first.port(), TerminalAddress(0)));
     EXPECT_TRUE(first.WaitForLog(QStringLiteral("Accepted ch")));
+
+    // A copy that crashed leaves its lock behind; the next one takes it over.
+    EXPECT_EQ(first.Stop(SIGKILL), -1);
+    EXPECT_TRUE(QFile::exists(
+        SingleInstance::LockPath(QStringLiteral("_MOXI_APP_123454321_-%1").arg(first.port()))));
+    ServerProcess third;
+    ASSERT_TRUE(third.Launch(first.port()));
+    EXPECT_TRUE(third.WaitForLog(QStringLiteral("MelodeckServer started port"), 10000))
+        << third.StandardError().toStdString();
 }
 
 TEST(ServerProcess, TakenPortIsExplainedOnStandardError)

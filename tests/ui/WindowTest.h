@@ -9,9 +9,24 @@
 #include "ui/CMainFrame.h"
 #include "ui/CTabCtrlExt.h"
 
+#include <QApplication>
 #include <QMenu>
 #include <QSettings>
 #include <QTest>
+#include <QTimer>
+#include <functional>
+
+// Runs `act` on the dialog of type T as soon as it is shown, e.g. inside the
+// modal loop that a frame command is about to start.
+template <typename T> void WhenShown(std::function<void(T &)> act)
+{
+    QTimer::singleShot(0, [act] {
+        for (QWidget *widget : QApplication::topLevelWidgets())
+            if (auto *dialog = qobject_cast<T *>(widget); dialog && dialog->isVisible())
+                return act(*dialog);
+        WhenShown<T>(act); // not shown yet
+    });
+}
 
 // A whole server in this process with its window, drawn offscreen. The
 // catalogue holds songs 1001 to 1005, and questions are answered with

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QFont>
+#include <QRect>
+#include <QSize>
+
+// Dialog layouts are given in dialog units, which follow the dialog's font: a
+// horizontal unit is a quarter of the font's average character width, a
+// vertical unit an eighth of its height. Converts them to pixels.
+class DialogUnits
+{
+public:
+    explicit DialogUnits(const QFont &font);
+
+    QRect Rect(int x, int y, int width, int height) const;
+    QSize Size(int width, int height) const;
+
+private:
+    int X(int units) const { return (units * m_charWidth + 2) / 4; }
+    int Y(int units) const { return (units * m_charHeight + 4) / 8; }
+
+    int m_charWidth = 0;
+    int m_charHeight = 0;
+};
