@@ -4,12 +4,11 @@
 // local client sit on real loopback connections made once, so every reply and
 // push goes through CClientSocket::Send; the peers are drained after each input.
 //
-// Input: byte 0 flags (bit 0: the input comes from the local client; bit 1:
-// start with the queue and the favourite lists nearly full; bits 2-4 all set:
-// the channel is blocked), bytes 1-4 chunk sizes used in turn (1-254 bytes,
-// 255: as much as the buffer takes), then the bytes the peer sends.
-#include "tests/fuzz/FuzzSupport.h"
-
+// Input: byte 0 flags (bit 0: the input comes from the local client; bits 1-5
+// 00001: start with the queue and the favourite lists two short of full, which
+// is slow, hence rare; bits 6-7 both set: the channel is blocked), bytes 1-4
+// chunk sizes used in turn (1-254 bytes, 255: as much as the buffer takes),
+// then the bytes the peer sends.
 #include "base/QueConfig.h"
 #include "catalogue/SongCatalogue.h"
 #include "net/CClientSocket.h"
@@ -19,6 +18,7 @@
 #include "protocol/PacketReader.h"
 #include "queue/FavoriteStore.h"
 #include "queue/ReservationQueue.h"
+#include "tests/fuzz/FuzzSupport.h"
 
 #include <QHash>
 #include <QTcpServer>
@@ -61,9 +61,10 @@ size_t CatalogueFingerprint(const SongCatalogue &catalogue)
     if (catalogue.songCount() > 64)
         return seed + 1;
     for (int i = 0; i < int(catalogue.songCount()); ++i)
-        seed = qHashMulti(seed, QByteArrayView(reinterpret_cast<const char *>(&catalogue.Record(i)),
-                                               SongRecord::kSize),
-                          catalogue.Language(i));
+        seed = qHashMulti(
+            seed,
+            QByteArrayView(reinterpret_cast<const char *>(&catalogue.Record(i)), SongRecord::kSize),
+            catalogue.Language(i));
     return seed;
 }
 
@@ -80,8 +81,7 @@ class Rig
 public:
     Rig()
     {
-        FuzzSupport::WriteFile(FuzzSupport::Folder(QStringLiteral("orvabook.txt")), kBook,
-                               sizeof kBook - 1);
+        FuzzSupport::WriteFile(m_bookPath, kBook, sizeof kBook - 1);
         ReloadCatalogue();
         if (!m_listener.listen(QHostAddress::LocalHost))
             FuzzSupport::Fail("a loopback listener could be opened", __FILE__, __LINE__);
@@ -99,7 +99,7 @@ public:
 
     void ReloadCatalogue()
     {
-        catalogue.LoadSongDatabase(QStringLiteral("orvabook.txt"));
+        catalogue.LoadSongDatabase(m_bookPath);
         m_catalogueFingerprint = CatalogueFingerprint(catalogue);
     }
     // Undoes a LoadSongList of the last input.
@@ -109,15 +109,21 @@ public:
             ReloadCatalogue();
     }
 
-    // Fills the queue and the favourite file for an input's start.
-    void Prepare(ReservationQueue &queue, bool full) const
+    // Fills the queue and the favourite lists for an input's start: two of
+    // each, or two short of full (read from a file: creating 4,998 lists one
+    // by one would take quadratic time).
+    void Prepare(ReservationQueue &queue, FavoriteStore &favorites, bool full) const
     {
-        FuzzSupport::WriteFile(favoritesPath, full ? m_fullFavorites
-                                                   : QByteArray("Party|12,7\nSolo|31\n"));
         if (full) {
+            FuzzSupport::WriteFile(favoritesPath, m_fullFavorites);
+            favorites.LoadFavoriteLists();
             queue.ApplyQueueSet(1, true, m_fullQueue);
             return;
         }
+        favorites.CreateFavoriteList(QStringLiteral("Party"));
+        favorites.AddSongToFavoriteList(QStringLiteral("Party"), 12);
+        favorites.AddSongToFavoriteList(QStringLiteral("Party"), 7);
+        favorites.CreateFavoriteList(QStringLiteral("Solo"));
         queue.AddReservation(0, 0, 12, 1, -1, QStringLiteral("Ann"));
         queue.AddReservation(1, 0, 7, 0, 0, QString());
     }
@@ -159,6 +165,7 @@ private:
     }
 
     QTcpServer m_listener;
+    const QString m_bookPath = FuzzSupport::Folder(QStringLiteral("orvabook.txt"));
     size_t m_catalogueFingerprint = 0;
     QByteArray m_fullFavorites;
     QList<QueueItem> m_fullQueue;
@@ -230,13 +237,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     rig.RestoreCatalogue();
     ReservationQueue queue(ReservationQueue::LookupIn(rig.catalogue),
                            [] { return QDateTime(QDate(2026, 1, 1), QTime(20, 0)); });
-    rig.Prepare(queue, flags & 2);
     FavoriteStore favorites(rig.favoritesPath);
-    favorites.LoadFavoriteLists();
+    rig.Prepare(queue, favorites, (flags & 0x3E) == 0x02);
     LocalClientRelay relay(rig.channels, queue);
     Dispatcher dispatcher(rig.catalogue, rig.config, queue, favorites, relay);
     CClientSocket &channel = flags & 1 ? *rig.local.channel : *rig.terminal.channel;
-    ResetChannel(channel, (flags & 0x1C) == 0x1C);
+    ResetChannel(channel, (flags & 0xC0) == 0xC0);
 
     // The loop of MelodeckServer::ReceiveOnChannel, with the socket read replaced by a copy.
     size_t at = 0;

@@ -26,7 +26,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     CheckCatalogue(catalogue);
     // Every record of a valid file is taken, a short last one included; any other file gives none.
     const bool valid = datSize >= 4 && qFromLittleEndian<quint32>(dat) == SongCatalogue::kFileMagic;
-    const size_t records = datSize > 8 ? (datSize - 8 + SongRecord::kSize - 1) / SongRecord::kSize : 0;
+    const size_t records =
+        datSize > 8 ? (datSize - 8 + SongRecord::kSize - 1) / SongRecord::kSize : 0;
     FUZZ_CHECK(catalogue.songCount() == (valid ? records : 0));
     return 0;
 }

@@ -1,8 +1,7 @@
 #include <QDir>
 #include <QFile>
-#include <gtest/gtest.h>
-
 #include <cstdint>
+#include <gtest/gtest.h>
 
 // Every fuzz target's entry points, renamed for this program.
 #define ORVA_FUZZ_ENTRY(name)                                                                      \
@@ -23,7 +22,11 @@ struct Target
     int (*oneInput)(const uint8_t *, size_t);
 };
 
-#define ORVA_FUZZ_TARGET(name) Target{#name, FuzzInitialize_##name, FuzzOneInput_##name}
+#define ORVA_FUZZ_TARGET(name)                                                                     \
+    Target                                                                                         \
+    {                                                                                              \
+#name, FuzzInitialize_##name, FuzzOneInput_##name                                          \
+    }
 
 class FuzzReplay : public ::testing::TestWithParam<Target>
 {

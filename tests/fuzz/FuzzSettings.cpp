@@ -1,16 +1,16 @@
 // Fuzzes the "Moxi.ini" reader. The input is the file; the settings read from
 // it must be within bounds, and saving them must not change what is read back.
-#include "tests/fuzz/FuzzSupport.h"
-
 #include "base/DataPath.h"
 #include "base/QueConfig.h"
+#include "tests/fuzz/FuzzSupport.h"
 
 namespace {
 
 bool Same(const QueConfig &a, const QueConfig &b)
 {
     return a.Tempo == b.Tempo && a.Pitch == b.Pitch && a.Sync == b.Sync && a.Confirm == b.Confirm &&
-           a.Delete == b.Delete && a.Uname == b.Uname && a.Remocon == b.Remocon && a.Users == b.Users;
+           a.Delete == b.Delete && a.Uname == b.Uname && a.Remocon == b.Remocon &&
+           a.Users == b.Users;
 }
 
 } // namespace
@@ -23,8 +23,8 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    FuzzSupport::WriteFile(DataPath(QStringLiteral("Moxi.ini")), reinterpret_cast<const char *>(data),
-                           size);
+    FuzzSupport::WriteFile(DataPath(QStringLiteral("Moxi.ini")),
+                           reinterpret_cast<const char *>(data), size);
     QueConfig read;
     LoadSettings(read);
     FUZZ_CHECK(read.Users <= QueConfig::kMaxUsers);

@@ -49,44 +49,50 @@ void ChannelSeeds()
     using namespace Packet;
     const char whole[4] = {char(255), char(255), char(255), char(255)};
     const char split[4] = {0, 6, 30, char(200)};
-    Seed("channel", "book-pages", Channel(0, whole, {SetBookView{1, 4, 0, "love"}.Encode(),
-                                                      RequestPage{RequestPage::kNext, 2}.Encode(),
-                                                      RequestPage{RequestPage::kPrevious, 0}.Encode(),
-                                                      MultiDownload{0, 5}.Encode()}));
+    Seed(
+        "channel", "book-pages",
+        Channel(0, whole,
+                {SetBookView{1, 4, 0, "love"}.Encode(), RequestPage{RequestPage::kNext, 2}.Encode(),
+                 RequestPage{RequestPage::kPrevious, 0}.Encode(), MultiDownload{0, 5}.Encode()}));
     Seed("channel", "reserve-split",
-         Channel(0, split, {EncodeHeaderOnly(Cmd::RequestServerInfo),
-                            RequestAdd{1, 7, 2, -1, QStringLiteral("Ann")}.Encode(),
-                            RequestDel{12, -1, -1}.Encode(), RequestDel{7, 0, 3}.Encode(),
-                            EncodeHeaderOnly(Cmd::RequestBookList)}));
+         Channel(0, split,
+                 {EncodeHeaderOnly(Cmd::RequestServerInfo),
+                  RequestAdd{1, 7, 2, -1, QStringLiteral("Ann")}.Encode(),
+                  RequestDel{12, -1, -1}.Encode(), RequestDel{7, 0, 3}.Encode(),
+                  EncodeHeaderOnly(Cmd::RequestBookList)}));
     SetFavoriteList set{QStringLiteral("Party"), {}};
     set.numbers[0] = 31;
     set.numbers[1] = 12;
     Seed("channel", "favorites",
-         Channel(0, split, {FavoriteName{QStringLiteral("Party")}.Encode(Cmd::RequestFavoriteList),
-                            FavoriteName{QStringLiteral("New")}.Encode(Cmd::NewFavoriteList),
-                            set.Encode(),
-                            AddFavorite{7, QStringLiteral("Solo")}.Encode(Cmd::AddFavoriteList),
-                            AddFavorite{12, QStringLiteral("Made")}.Encode(Cmd::AddFavoriteCreate)}));
+         Channel(0, split,
+                 {FavoriteName{QStringLiteral("Party")}.Encode(Cmd::RequestFavoriteList),
+                  FavoriteName{QStringLiteral("New")}.Encode(Cmd::NewFavoriteList), set.Encode(),
+                  AddFavorite{7, QStringLiteral("Solo")}.Encode(Cmd::AddFavoriteList),
+                  AddFavorite{12, QStringLiteral("Made")}.Encode(Cmd::AddFavoriteCreate)}));
     QueueWire edit{0, {{12, 3, 1, 0, 0, QStringLiteral("Bo")}}};
     QueueWire replace{1, {{7, 0, 0, 0, 0, {}}, {31, 0, 0, 0, 1, QStringLiteral("Cy")}}};
     Seed("channel", "local-queue-keys",
-         Channel(1, whole, {edit.Encode(Cmd::RequestSet), replace.Encode(Cmd::RequestSet),
-                            EncodeHeaderOnly(Cmd::RemoteControlKey, 0x3FF),
-                            EncodeHeaderOnly(Cmd::RemoconNumberKey, 1234),
-                            EncodeHeaderOnly(Cmd::RequestBookList)}));
+         Channel(1, whole,
+                 {edit.Encode(Cmd::RequestSet), replace.Encode(Cmd::RequestSet),
+                  EncodeHeaderOnly(Cmd::RemoteControlKey, 0x3FF),
+                  EncodeHeaderOnly(Cmd::RemoconNumberKey, 1234),
+                  EncodeHeaderOnly(Cmd::RequestBookList)}));
     Seed("channel", "full-state",
-         Channel(2, whole, {RequestAdd{0, 12, 0, 0, {}}.Encode(), RequestAdd{0, 7, 0, 0, {}}.Encode(),
-                            RequestAdd{0, 7, 0, 0, {}}.Encode(),
-                            FavoriteName{QStringLiteral("x")}.Encode(Cmd::NewFavoriteList),
-                            FavoriteName{QStringLiteral("y")}.Encode(Cmd::NewFavoriteList)}));
-    Seed("channel", "load-list", Channel(0, whole, {LoadSongList{0, 0, QStringLiteral("orvabook.txt")}.Encode()}));
+         Channel(2, whole,
+                 {RequestAdd{0, 12, 0, 0, {}}.Encode(), RequestAdd{0, 7, 0, 0, {}}.Encode(),
+                  RequestAdd{0, 7, 0, 0, {}}.Encode(),
+                  FavoriteName{QStringLiteral("x")}.Encode(Cmd::NewFavoriteList),
+                  FavoriteName{QStringLiteral("y")}.Encode(Cmd::NewFavoriteList)}));
+    Seed("channel", "load-list",
+         Channel(0, whole, {LoadSongList{0, 0, QStringLiteral("orvabook.txt")}.Encode()}));
 }
 
 void CatalogueSeeds(const QString &scratch)
 {
     const QList<CatalogueSong> songs = {
         {12, QStringLiteral("Love Song"), QStringLiteral("Singer"), {}, QStringLiteral("eng")},
-        {7, QStringLiteral("The Seven"), QStringLiteral("Sailors"), QStringLiteral("x"), QStringLiteral("eng")},
+        {7, QStringLiteral("The Seven"), QStringLiteral("Sailors"), QStringLiteral("x"),
+         QStringLiteral("eng")},
         {31, QStringLiteral("\u00C9toile"), QStringLiteral("Chanteuse"), {}, QStringLiteral("fre")},
         {7, QStringLiteral("a seven"), QStringLiteral("\u6B4C\u624B"), {}, QStringLiteral("jpn")}};
     const struct
@@ -100,10 +106,9 @@ void CatalogueSeeds(const QString &scratch)
                  {"ansi-1252", SongListWriter::Encoding::Ansi, 1}};
     for (const auto &text : texts) {
         const QString path = scratch + QStringLiteral("/list.txt");
-        SongListWriter::WriteTextList(path, text.encoding == SongListWriter::Encoding::Ansi
-                                                ? songs.first(3)
-                                                : songs,
-                                      text.encoding);
+        SongListWriter::WriteTextList(
+            path, text.encoding == SongListWriter::Encoding::Ansi ? songs.first(3) : songs,
+            text.encoding);
         Seed("songlist", text.name, QByteArray(1, text.codePage) + ReadAll(path));
     }
     Seed("songlist", "euc-jp", QByteArray(1, 3) + "5|\xB2\xCE|\xA4\xA2\n#jpn\n6|x|y|z\n");
