@@ -1,6 +1,7 @@
 #include <QDir>
 #include <QFile>
 #include <cstdint>
+#include <ostream>
 #include <gtest/gtest.h>
 
 // Every fuzz target's entry points, renamed for this program.
@@ -21,6 +22,12 @@ struct Target
     int (*initialize)(int *, char ***);
     int (*oneInput)(const uint8_t *, size_t);
 };
+
+// Test names and failures show the target's name.
+void PrintTo(const Target &target, std::ostream *out)
+{
+    *out << target.name;
+}
 
 #define ORVA_FUZZ_TARGET(name)                                                                     \
     Target                                                                                         \

@@ -83,6 +83,18 @@ void ChannelSeeds()
                   RequestAdd{0, 7, 0, 0, {}}.Encode(),
                   FavoriteName{QStringLiteral("x")}.Encode(Cmd::NewFavoriteList),
                   FavoriteName{QStringLiteral("y")}.Encode(Cmd::NewFavoriteList)}));
+    // Framing edges: a header no buffer can hold, an unknown command, a wrong magic.
+    QByteArray oversize = EncodeHeaderOnly(Cmd::RequestAdd);
+    qToBigEndian<quint32>(quint32(PacketHeader::kMaxPacket),
+                          oversize.data() + PacketHeader::kLengthOffset);
+    QByteArray badMagic = EncodeHeaderOnly(Cmd::RequestBookList);
+    badMagic[0] = 'X';
+    Seed("channel", "framing-edges",
+         Channel(0, split,
+                 {EncodeHeaderOnly(Cmd::RequestServerInfo), EncodeHeaderOnly(0x999),
+                  oversize + badMagic}));
+    Seed("channel", "bad-magic",
+         Channel(0, whole, {EncodeHeaderOnly(Cmd::RequestBookList), badMagic}));
     Seed("channel", "load-list",
          Channel(0, whole, {LoadSongList{0, 0, QStringLiteral("orvabook.txt")}.Encode()}));
 }
