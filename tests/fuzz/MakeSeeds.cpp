@@ -125,6 +125,9 @@ void CatalogueSeeds(const QString &scratch)
     }
     Seed("songlist", "euc-jp", QByteArray(1, 3) + "5|\xB2\xCE|\xA4\xA2\n#jpn\n6|x|y|z\n");
 
+    // Repeated to 1 MiB by the target: 262,144 lines against a capacity of 200,000.
+    Seed("songlist", "over-capacity", QByteArray(1, char(0xF0)) + "1|a\n");
+
     const QString dat = scratch + QStringLiteral("/moxiinfo.dat");
     SongListWriter::WriteRecordFiles(dat, songs, 0x12345678);
     const QByteArray datBytes = ReadAll(dat);
