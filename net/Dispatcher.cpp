@@ -13,6 +13,7 @@
 #include "queue/ReservationQueue.h"
 
 #include <algorithm>
+#include <cstring>
 
 Dispatcher::Dispatcher(SongCatalogue &catalogue, const QueConfig &config, ReservationQueue &queue,
                        FavoriteStore &favorites, const LocalClientRelay &relay)
@@ -55,6 +56,20 @@ int Dispatcher::DpfHandleMsg(CClientSocket &channel)
         n -= total;
     }
     return 0;
+}
+
+// The same cut a receive always makes: packets handled, the tail moved to the front.
+void Dispatcher::Receive(CClientSocket &channel, int got)
+{
+    channel.rxCount = got + channel.rxPending;
+    const int rest = DpfHandleMsg(channel);
+    if (rest >= 1 && rest <= channel.rxCount) {
+        std::memmove(channel.rxBuffer.data(), channel.rxBuffer.data() + channel.rxCount - rest,
+                     size_t(rest));
+        channel.rxPending = rest;
+    } else {
+        channel.rxPending = 0;
+    }
 }
 
 bool Dispatcher::Handle(CClientSocket &channel, const PacketHeader &header, QByteArrayView packet)

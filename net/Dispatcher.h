@@ -22,6 +22,9 @@ public:
     // Handles every complete packet held in the channel's receive buffer, in
     // order, and returns how many trailing bytes wait for the next receive.
     int DpfHandleMsg(CClientSocket &channel);
+    // Takes `got` bytes just received behind those kept from the last receive,
+    // handles every complete packet and keeps the unfinished tail for the next.
+    void Receive(CClientSocket &channel, int got);
 
     // Set when a request asked every terminal to reconnect; the listener
     // closes them once the current receive is handled, and clears it.

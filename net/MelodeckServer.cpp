@@ -11,7 +11,6 @@
 
 #include <QNetworkInterface>
 #include <QTcpSocket>
-#include <cstring>
 
 MelodeckServer::MelodeckServer(const QueConfig &config, ChannelList &channels,
                                Dispatcher &dispatcher, QObject *parent)
@@ -131,15 +130,7 @@ void MelodeckServer::ReceiveOnChannel(CClientSocket *channel)
         const qint64 got = socket->read(channel->rxBuffer.data() + channel->rxPending, room);
         if (got <= 0)
             break;
-        channel->rxCount = int(got) + channel->rxPending;
-        const int rest = m_dispatcher.DpfHandleMsg(*channel);
-        if (rest >= 1 && rest <= channel->rxCount) {
-            std::memmove(channel->rxBuffer.data(),
-                         channel->rxBuffer.data() + channel->rxCount - rest, size_t(rest));
-            channel->rxPending = rest;
-        } else {
-            channel->rxPending = 0;
-        }
+        m_dispatcher.Receive(*channel, int(got));
     }
     if (channel->closeRequested) {
         CloseOversizeChannel(channel);
