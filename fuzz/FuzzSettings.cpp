@@ -2,7 +2,7 @@
 // it must be within bounds, and saving them must not change what is read back.
 #include "base/DataPath.h"
 #include "base/QueConfig.h"
-#include "tests/fuzz/FuzzSupport.h"
+#include "fuzz/FuzzSupport.h"
 
 namespace {
 

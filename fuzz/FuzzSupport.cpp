@@ -1,4 +1,4 @@
-#include "tests/fuzz/FuzzSupport.h"
+#include "fuzz/FuzzSupport.h"
 
 #include "base/DataPath.h"
 #include "base/EventLog.h"

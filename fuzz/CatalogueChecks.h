@@ -1,7 +1,7 @@
 #pragma once
 
 #include "catalogue/SongCatalogue.h"
-#include "tests/fuzz/FuzzSupport.h"
+#include "fuzz/FuzzSupport.h"
 
 #include <vector>
 

@@ -18,7 +18,7 @@
 #include "protocol/PacketReader.h"
 #include "queue/FavoriteStore.h"
 #include "queue/ReservationQueue.h"
-#include "tests/fuzz/FuzzSupport.h"
+#include "fuzz/FuzzSupport.h"
 
 #include <QHash>
 #include <QTcpServer>

@@ -1,7 +1,7 @@
 // orva_fuzz_seeds FOLDER: writes the seed corpora of the fuzz targets into
 // FOLDER/<target>/, from the server's own packet encoders and file writers,
 // so every seed is a valid input. Regenerate with:
-//   cmake --build build --target orva_fuzz_seeds && build/orva_fuzz_seeds tests/fuzz/corpus
+//   cmake --build build --target orva_fuzz_seeds && build/orva_fuzz_seeds fuzz/corpus
 #include "protocol/QueueWire.h"
 #include "protocol/Requests.h"
 #include "queue/FavoriteStore.h"

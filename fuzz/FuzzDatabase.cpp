@@ -1,7 +1,7 @@
 // Fuzzes the .dat/.idx catalogue loader. Input: a 4-byte little-endian length
 // (taken modulo what follows) of the .dat bytes, then the .dat, then the .idx.
-#include "tests/fuzz/CatalogueChecks.h"
-#include "tests/fuzz/FuzzSupport.h"
+#include "fuzz/CatalogueChecks.h"
+#include "fuzz/FuzzSupport.h"
 
 #include <QtEndian>
 

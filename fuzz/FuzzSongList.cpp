@@ -4,8 +4,8 @@
 // to 1 MiB so a list can pass the catalogue's 200,000 songs (slow, hence
 // rare); the rest is the file, whose own first bytes pick UTF-16LE, UTF-8 or
 // the code page.
-#include "tests/fuzz/CatalogueChecks.h"
-#include "tests/fuzz/FuzzSupport.h"
+#include "fuzz/CatalogueChecks.h"
+#include "fuzz/FuzzSupport.h"
 
 #include <iterator>
 
