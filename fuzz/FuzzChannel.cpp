@@ -11,6 +11,7 @@
 // then the bytes the peer sends.
 #include "base/QueConfig.h"
 #include "catalogue/SongCatalogue.h"
+#include "fuzz/FuzzSupport.h"
 #include "net/CClientSocket.h"
 #include "net/ChannelList.h"
 #include "net/Dispatcher.h"
@@ -18,7 +19,6 @@
 #include "protocol/PacketReader.h"
 #include "queue/FavoriteStore.h"
 #include "queue/ReservationQueue.h"
-#include "fuzz/FuzzSupport.h"
 
 #include <QHash>
 #include <QTcpServer>

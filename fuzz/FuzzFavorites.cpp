@@ -1,7 +1,7 @@
 // Fuzzes the "Favorite.txt" loader. The input is the file; what loads must be
 // within bounds and must come back unchanged after a save and a second load.
-#include "queue/FavoriteStore.h"
 #include "fuzz/FuzzSupport.h"
+#include "queue/FavoriteStore.h"
 
 namespace {
 
