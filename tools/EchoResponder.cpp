@@ -22,8 +22,9 @@ void Answer(QTcpSocket *socket, QByteArray &held, const QHash<quint32, QByteArra
             break;
         const auto reply =
             replies.constFind(qFromBigEndian<quint32>(packet + PacketHeader::kCommandOffset));
-        if (reply != replies.cend())
-            socket->write(*reply);
+        // Out at once, as the server sends its replies.
+        if (reply != replies.cend() && socket->write(*reply) == reply->size())
+            socket->flush();
         used += size;
     }
     held.remove(0, used);

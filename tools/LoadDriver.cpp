@@ -71,9 +71,6 @@ bool LoadDriver::Open(int count)
 LoadDriver::Result LoadDriver::Run(const Plan &plan)
 {
     Result result;
-    m_plan = &plan;
-    m_result = &result;
-    m_unfinished = 0;
     QEventLoop loop;
     QTimer stall; // restarted by every reply
     stall.setSingleShot(true);
@@ -81,14 +78,19 @@ LoadDriver::Result LoadDriver::Run(const Plan &plan)
         result.error = QStringLiteral("no reply within %1 ms").arg(m_timeoutMs);
         loop.quit();
     });
+    for (int i = 0; i < int(m_connections.size()); ++i) {
+        if (m_connections[size_t(i)].socket->state() != QAbstractSocket::ConnectedState) {
+            result.error = QStringLiteral("the server closed the connection of %1").arg(Who(i));
+            return result;
+        }
+    }
+    m_plan = &plan;
+    m_result = &result;
+    m_unfinished = 0;
     m_clock.start();
     for (int i = 0; i < int(m_connections.size()); ++i) {
         Connection &connection = m_connections[size_t(i)];
         QTcpSocket *socket = connection.socket.get();
-        if (socket->state() != QAbstractSocket::ConnectedState) {
-            result.error = QStringLiteral("the server closed the connection of %1").arg(Who(i));
-            return result;
-        }
         // Connected to the loop, these handlers go when the run ends.
         QObject::connect(socket, &QTcpSocket::readyRead, &loop, [&, i] {
             stall.start(m_timeoutMs);
@@ -123,7 +125,9 @@ void LoadDriver::SendNext(Connection &connection)
         return;
     const QByteArray request = m_plan->request(connection.sent++);
     connection.waiting.emplace_back(PacketPrinter::Command(request), m_clock.nsecsElapsed());
-    connection.socket->write(request);
+    // Out at once, as a terminal sends it; the clock runs from here.
+    if (connection.socket->write(request) == request.size())
+        connection.socket->flush();
 }
 
 bool LoadDriver::TakeReplies(Connection &connection, int index)
