@@ -7,6 +7,7 @@
 #include "tools/CommandLine.h"
 #include "tools/ConsoleText.h"
 #include "tools/PushListener.h"
+#include "tools/ServerBench.h"
 #include "tools/TerminalCommands.h"
 #include "tools/TerminalSession.h"
 
@@ -25,11 +26,15 @@ const char kUsage[] =
     "  del NUMBER [--index I --count C]\n"
     "  book\n"
     "  fav get|new NAME | fav add|addcreate NAME NUMBER | fav set NAME [NUMBER...]\n"
-    "  key CODE | numkey N | load FILE | listen\n";
+    "  key CODE | numkey N | load FILE | listen\n"
+    "  bench [--terminals N] [--requests N] [--server-pid PID]\n"
+    "    (times the server beside an echo responder; terminals connect from\n"
+    "    --bind, default 127.0.0.2, and the addresses after it)\n";
 
-const QStringList kValueOptions = {"--host", "--port",  "--bind", "--timeout", "--sort",
-                                   "--size", "--page",  "--out",  "--key",     "--tempo",
-                                   "--name", "--index", "--count"};
+const QStringList kValueOptions = {"--host",  "--port",      "--bind",     "--timeout",
+                                   "--sort",  "--size",      "--page",     "--out",
+                                   "--key",   "--tempo",     "--name",     "--index",
+                                   "--count", "--terminals", "--requests", "--server-pid"};
 const QStringList kFlags = {"--raw", "--head"};
 const QStringList kSessionOptions = {"--host", "--port", "--bind", "--timeout", "--raw"};
 constexpr qint64 kMaxUnsigned = std::numeric_limits<quint32>::max();
@@ -59,6 +64,7 @@ const QList<CommandForm> kCommands = {
     {"numkey", 1, 1, {}},
     {"load", 1, 1, {}},
     {"listen", 0, 0, {}},
+    {"bench", 0, 0, {"--terminals", "--requests", "--server-pid"}},
 };
 
 // Prints what is wrong and the usage; the usage status.
@@ -206,6 +212,19 @@ quint32 ReadCode(CommandLine &line, const QString &what)
     return quint32(line.Number(line.args().value(0), what, 0, kMaxUnsigned));
 }
 
+// The options of `bench`; its terminals start at 127.0.0.2 unless --bind says otherwise.
+BenchOptions ReadBench(CommandLine &line, const SessionOptions &session)
+{
+    BenchOptions bench;
+    bench.session = session;
+    if (bench.session.source.isNull())
+        bench.session.source = QHostAddress(QStringLiteral("127.0.0.2"));
+    bench.terminals = int(line.Option("--terminals", bench.terminals, 1, 200));
+    bench.requests = int(line.Option("--requests", bench.requests, 1, 1000000));
+    bench.serverPid = line.Option("--server-pid", 0, 1, std::numeric_limits<int>::max());
+    return bench;
+}
+
 // Reads the command's arguments into its request, then connects and runs it;
 // a wrong argument stops before connecting.
 int Dispatch(CommandLine &line, TerminalSession &session)
@@ -217,6 +236,10 @@ int Dispatch(CommandLine &line, TerminalSession &session)
         return session.Open() ? command() : Fail(session.error());
     };
     const QString &c = line.command();
+    if (c == u"bench") {
+        const BenchOptions bench = ReadBench(line, session.options());
+        return line.problem().isEmpty() ? ServerBench(bench).Run() : Usage(line.problem());
+    }
     if (c == u"info")
         return run([&] { return commands.Info(); });
     if (c == u"page") {

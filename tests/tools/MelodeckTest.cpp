@@ -117,6 +117,7 @@ TEST_F(MelodeckTest, WrongCommandLinesPrintUsageAndConnectNowhere)
         {{"--port", "0", "info"}, "the port must be a whole number from 1 to 65535"},
         {{"--bind", "here", "info"}, "--bind needs an address"},
         {{"load", QString(80, u'x')}, "the server takes file names of at most 79 characters"},
+        {{"bench", "--terminals", "0"}, "--terminals must be a whole number from 1 to 200"},
     };
     for (const auto &c : cases) {
         const ToolRun run = Melodeck(c.arguments);
@@ -317,4 +318,28 @@ TEST_F(MelodeckTest, LoadReplacesTheCatalogueAndDownloadNotesWhatAListCannotCarr
     EXPECT_TRUE(empty.err.startsWith(u"melodeck: the server loaded no songs from "))
         << empty.err.toStdString();
     EXPECT_EQ(listener.state(), QProcess::Running) << "the local client stays connected";
+}
+
+TEST_F(MelodeckTest, BenchPrintsARowPerRequestAndTerminalCountAndUndoesItsAdds)
+{
+    const ToolRun run = Melodeck({"bench", "--terminals", "2", "--requests", "3", "--server-pid",
+                                  QString::number(server.process().processId())});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    QStringList rows; // each row's request, terminals and (downloads) songs
+    for (const QString &line : run.out.split(u'\n'))
+        if (line.startsWith(u"Request") || line.startsWith(u"MultiDownload"))
+            rows.append(line.simplified().section(u' ', 0, line.startsWith(u'M') ? 2 : 1));
+    EXPECT_EQ(rows, QStringList({"RequestPage 1", "RequestAdd 1", "RequestDel 1", "RequestPage 2",
+                                 "RequestAdd 2", "RequestDel 2", "MultiDownload 1 6",
+                                 "MultiDownload 2 6"}))
+        << run.out.toStdString();
+    const auto adds = [&] { return server.CountLog(QStringLiteral("Requested add number")); };
+    EXPECT_TRUE(WaitUntil([&] { return adds() == 3 * (1 + 2); }, 5000)) << adds();
+    EXPECT_EQ(Terminal({"book"}).out, QStringLiteral("numberkey\t0\nqueued\n"));
+
+    // The server admits four terminals (three besides the newcomer); the fifth is closed.
+    const ToolRun tooMany = Melodeck({"bench", "--terminals", "5", "--requests", "1"});
+    EXPECT_EQ(tooMany.exitCode, 1);
+    EXPECT_EQ(tooMany.err, QStringLiteral("melodeck: server: the server closed the connection of "
+                                          "terminal 5 (127.0.0.6)\n"));
 }
