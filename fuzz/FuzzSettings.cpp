@@ -4,17 +4,6 @@
 #include "base/QueConfig.h"
 #include "fuzz/FuzzSupport.h"
 
-namespace {
-
-bool Same(const QueConfig &a, const QueConfig &b)
-{
-    return a.Tempo == b.Tempo && a.Pitch == b.Pitch && a.Sync == b.Sync && a.Confirm == b.Confirm &&
-           a.Delete == b.Delete && a.Uname == b.Uname && a.Remocon == b.Remocon &&
-           a.Users == b.Users;
-}
-
-} // namespace
-
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
     FuzzSupport::Setup();
@@ -31,6 +20,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     SaveSettings(read);
     QueConfig again;
     LoadSettings(again);
-    FUZZ_CHECK(Same(read, again));
+    FUZZ_CHECK(read == again);
     return 0;
 }
