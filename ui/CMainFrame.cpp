@@ -15,6 +15,7 @@
 #include "ui/CQueSetDlg.h"
 #include "ui/CSendMsgDlg.h"
 #include "ui/CTabCtrlExt.h"
+#include "ui/RepaintThrottle.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -56,6 +57,7 @@ CMainFrame::CMainFrame(RARAZAdi &app, QWidget *parent)
     setCentralWidget(m_view);
     CreateToolBar();
     CreateStatusBar();
+    new RepaintThrottle(this); // owned by the frame
     m_userImages = LoadUserImages(QString::fromLatin1(kUserImagesFile));
 
     connect(m_view, &CChildView::deleteCommand, this, &CMainFrame::OnDelete);
