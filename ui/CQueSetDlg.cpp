@@ -27,7 +27,7 @@ enum class Kind
     Button
 };
 
-struct ControlSpec
+struct ControlLayout
 {
     int id; // 0: a control nobody reads
     Kind kind;
@@ -36,7 +36,7 @@ struct ControlSpec
 };
 
 // The dialog's layout, in creation order (the group box first, so it lies under its radios).
-constexpr ControlSpec kControls[] = {
+constexpr ControlLayout kControls[] = {
     {CQueSetDlg::IdKeyControl, Kind::Check, 14, 10, 82, 10, "Enable Key control"},
     {CQueSetDlg::IdTempoControl, Kind::Check, 14, 23, 82, 10, "Enable Tempo control"},
     {CQueSetDlg::IdSyncControl, Kind::Check, 14, 36, 82, 10, "Enable Sync control"},
@@ -79,10 +79,10 @@ void CQueSetDlg::CreateControls()
 {
     const DialogUnits units(font());
     setFixedSize(units.Size(219, 169));
-    for (const ControlSpec &spec : kControls) {
-        const QString text = QString::fromLatin1(spec.text);
+    for (const ControlLayout &item : kControls) {
+        const QString text = QString::fromLatin1(item.text);
         QWidget *widget = nullptr;
-        switch (spec.kind) {
+        switch (item.kind) {
         case Kind::Check:
             widget = new QCheckBox(text, this);
             break;
@@ -108,17 +108,17 @@ void CQueSetDlg::CreateControls()
         case Kind::DefaultButton:
         case Kind::Button: {
             auto *push = new QPushButton(text, this);
-            push->setDefault(spec.kind == Kind::DefaultButton);
+            push->setDefault(item.kind == Kind::DefaultButton);
             push->setAutoDefault(false);
             connect(push, &QPushButton::clicked, this,
-                    spec.id == IdOk ? &CQueSetDlg::accept : &CQueSetDlg::reject);
+                    item.id == IdOk ? &CQueSetDlg::accept : &CQueSetDlg::reject);
             widget = push;
             break;
         }
         }
-        widget->setGeometry(units.Rect(spec.x, spec.y, spec.width, spec.height));
-        if (spec.id != 0)
-            m_controls.insert(spec.id, widget);
+        widget->setGeometry(units.Rect(item.x, item.y, item.width, item.height));
+        if (item.id != 0)
+            m_controls.insert(item.id, widget);
     }
 }
 
