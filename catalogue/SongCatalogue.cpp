@@ -133,9 +133,10 @@ const SongRecord *SongCatalogue::FindSongByNumber(quint32 number) const
     // each reservation looks its song up.
     const quint32 *const index = m_indexes[ByNumber].data();
     const quint32 *const end = index + m_songCount;
-    const quint32 *const found = std::lower_bound(
-        index, end, number,
-        [this](quint32 position, quint32 wanted) { return m_records[position].number < wanted; });
+    const quint32 *const found =
+        std::lower_bound(index, end, number, [this](quint32 position, quint32 wanted) {
+            return m_records[position].number < wanted;
+        });
     if (found == end || m_records[*found].number != number)
         return nullptr;
     return &m_records[*found];

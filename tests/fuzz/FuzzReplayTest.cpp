@@ -1,8 +1,8 @@
 #include <QDir>
 #include <QFile>
 #include <cstdint>
-#include <ostream>
 #include <gtest/gtest.h>
+#include <ostream>
 
 // Every fuzz target's entry points, renamed for this program.
 #define ORVA_FUZZ_ENTRY(name)                                                                      \
