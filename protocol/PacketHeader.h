@@ -53,4 +53,10 @@ constexpr quint32 FavoriteResultAdd = 0x00008203;
 constexpr quint32 BookList = 0x00008410;
 constexpr quint32 PageData = 0x00100100;
 constexpr quint32 StationMessage = 0x00081000;
+
+// Packets the server sends unasked: to the local client, or to any station.
+constexpr bool IsPush(quint32 command)
+{
+    return command == QueueList || command == RemoteControlKey || command == StationMessage;
+}
 } // namespace Cmd

@@ -26,13 +26,6 @@ quint32 ReplyTo(quint32 request)
     return Cmd::ServerInfo;
 }
 
-// Packets the server may send unasked; they are passed over.
-bool IsPush(quint32 command)
-{
-    return command == Cmd::QueueList || command == Cmd::RemoteControlKey ||
-           command == Cmd::StationMessage;
-}
-
 } // namespace
 
 LoadDriver::LoadDriver(const QString &host, quint16 port, const QHostAddress &firstSource,
@@ -153,7 +146,7 @@ bool LoadDriver::TakeReplies(Connection &connection, int index)
         if (rest.size() < size)
             break;
         used += size;
-        if (IsPush(command))
+        if (Cmd::IsPush(command))
             continue;
         if (connection.waiting.empty() || ReplyTo(connection.waiting.front().first) != command) {
             m_result->error = QStringLiteral("%1 received %2, which it did not ask for")

@@ -10,13 +10,6 @@
 
 namespace {
 
-// Packets the server sends unasked: to the local client, or to any station.
-bool IsPush(quint32 command)
-{
-    return command == Cmd::QueueList || command == Cmd::RemoteControlKey ||
-           command == Cmd::StationMessage;
-}
-
 // The address of a host given as an address or a name; null when unknown.
 QHostAddress Resolve(const QString &host)
 {
@@ -83,7 +76,7 @@ std::optional<QByteArray> TerminalSession::Await(quint32 reply)
         const quint32 command = PacketPrinter::Command(*packet);
         if (command == reply)
             return packet;
-        if (!IsPush(command)) {
+        if (!Cmd::IsPush(command)) {
             m_error = QStringLiteral("expected %1 but the server sent %2")
                           .arg(PacketPrinter::Name(reply), PacketPrinter::Name(command));
             return std::nullopt;
