@@ -20,6 +20,9 @@ namespace {
 
 constexpr int kLanguageUnits = 4;
 constexpr int kPrefixUnits = 6; // key units packed into a SortEntry
+constexpr quint32 kPrefetchAhead = 12;
+// Below this a second reading thread costs more than it saves.
+constexpr qint64 kParallelReadBytes = qint64(1) << 20;
 
 struct FileHeader
 {
@@ -215,17 +218,40 @@ bool SongCatalogue::LoadRecordFile(const QString &path)
         return false;
     }
     m_timestamp = header.timestamp;
-    m_records.UseLargePages(size_t((file.size() - 8 + SongRecord::kSize - 1) / SongRecord::kSize));
     // Records past a full catalogue could only be ignored, so reading stops
     // there. A short last record still counts; its missing bytes stay zero.
-    const qint64 got = ReadFully(file, reinterpret_cast<char *>(m_records.data()),
-                                 qint64(kCapacity) * SongRecord::kSize);
+    const qint64 bytes =
+        std::clamp(file.size() - 8, qint64(0), qint64(kCapacity) * SongRecord::kSize);
+    m_records.UseLargePages(size_t((bytes + SongRecord::kSize - 1) / SongRecord::kSize));
+    const qint64 got = ReadRecords(file, path, bytes);
     m_songCount = quint32((got + SongRecord::kSize - 1) / SongRecord::kSize);
     file.close();
     for (quint32 i = 0; i < m_songCount; ++i)
         m_languages[i] = {{u'e', u'n', u'g', 0}};
     LoadLanguageFile(path.chopped(4) + QStringLiteral(".idx"));
     return true;
+}
+
+// Reads `bytes` of records from `file`, just past its header, into the record
+// table; returns the bytes read. Most of the time goes into the system handing
+// out fresh zeroed pages, so a large file is read in two halves on two
+// threads, the second through its own handle on `path`.
+qint64 SongCatalogue::ReadRecords(QFile &file, const QString &path, qint64 bytes)
+{
+    char *const data = reinterpret_cast<char *>(m_records.data());
+    if (bytes < kParallelReadBytes)
+        return ReadFully(file, data, bytes);
+    const qint64 half = bytes / 2 / SongRecord::kSize * SongRecord::kSize;
+    auto second = std::async(std::launch::async, [&path, data, half, bytes] {
+        QFile tail(path);
+        if (!tail.open(QIODevice::ReadOnly) || !tail.seek(8 + half))
+            return qint64(0);
+        return ReadFully(tail, data + half, bytes - half);
+    });
+    const qint64 first = ReadFully(file, data, half);
+    const qint64 rest = second.get();
+    // A first half cut short (the file shrank meanwhile) ends the records there.
+    return first < half ? first : half + rest;
 }
 
 // Takes the languages from a .idx file whose magic and timestamp match the .dat.
@@ -337,30 +363,31 @@ void SongCatalogue::SortIndex(int sortMode, ZeroFilledTable<SortEntry> &scratch)
     const quint32 count = m_songCount;
     scratch.UseLargePages(count);
     const auto pack = [&](SortEntry &entry, int from) {
-        const SortKey key = KeyOf(m_records[entry.position], sortMode);
-        entry.head = 0;
-        entry.next = 0;
+        const quint32 position = entry.position();
+        const SortKey key = KeyOf(m_records[position], sortMode);
+        quint64 head = 0;
+        quint64 next = 0;
         for (int unit = 0; unit < kPrefixUnits; ++unit) {
             const char16_t c = key.at(from + unit);
             if (c == 0)
                 break;
             if (unit < 4)
-                entry.head |= quint64(c) << (48 - 16 * unit);
+                head |= quint64(c) << (48 - 16 * unit);
             else
-                entry.next |= quint32(c) << (16 - 16 * (unit - 4));
+                next |= quint64(c) << (16 - 16 * (unit - 4));
         }
+        entry = {head, next << 32 | position};
     };
     const auto less = [](const SortEntry &a, const SortEntry &b) {
-        if (a.head != b.head)
-            return a.head < b.head;
-        return a.next != b.next ? a.next < b.next : a.position < b.position;
+        return a.head < b.head || (a.head == b.head && a.tail < b.tail);
     };
     for (quint32 i = 0; i < count; ++i) {
-        entries[i].position = i;
-        if (sortMode == ByNumber)
-            entries[i] = {m_records[i].number, 0, i};
-        else
+        if (sortMode == ByNumber) {
+            entries[i] = {m_records[i].number, i};
+        } else {
+            entries[i].tail = i;
             pack(entries[i], 0);
+        }
     }
     std::sort(entries, entries + count, less);
 
@@ -375,10 +402,10 @@ void SongCatalogue::SortIndex(int sortMode, ZeroFilledTable<SortEntry> &scratch)
         for (quint32 first = begin; first < end;) {
             quint32 last = first + 1;
             while (last < end && entries[last].head == entries[first].head &&
-                   entries[last].next == entries[first].next)
+                   entries[last].next() == entries[first].next())
                 ++last;
             // A sixth unit of zero means the keys ended: load order stands.
-            if (last - first > 1 && (entries[first].next & 0xFFFF) != 0 &&
+            if (last - first > 1 && (entries[first].next() & 0xFFFF) != 0 &&
                 from + kPrefixUnits < SongRecord::kTitleUnits)
                 runs.push_back({first, last, from + kPrefixUnits});
             first = last;
@@ -389,13 +416,18 @@ void SongCatalogue::SortIndex(int sortMode, ZeroFilledTable<SortEntry> &scratch)
     while (!runs.empty()) {
         const Run run = runs.back();
         runs.pop_back();
-        for (quint32 i = run.begin; i < run.end; ++i)
+        for (quint32 i = run.begin; i < run.end; ++i) {
+            // Entries of a run lie in key order, their records anywhere: ask
+            // for a record a few entries ahead so its cache miss overlaps.
+            if (i + kPrefetchAhead < run.end)
+                __builtin_prefetch(&m_records[entries[i + kPrefetchAhead].position()]);
             pack(entries[i], run.from);
+        }
         std::sort(entries + run.begin, entries + run.end, less);
         findRuns(run.begin, run.end, run.from);
     }
 
     quint32 *const index = m_indexes[sortMode].data();
     for (quint32 i = 0; i < count; ++i)
-        index[i] = entries[i].position;
+        index[i] = entries[i].position();
 }

@@ -6,6 +6,8 @@
 #include <QDateTime>
 #include <QString>
 
+class QFile;
+
 // The whole song catalogue in memory: records in load order, a language code
 // per song and four sorted indexes. All storage is allocated once, at full
 // capacity, and refilled in place by every load; room no song uses costs no
@@ -60,17 +62,22 @@ private:
     {
         char16_t units[4];
     };
-    // One sort entry: the first six units of a key, packed so that integer
-    // comparison orders them, and the song's load position.
+    // One sort entry: the first six units of a key and the song's load
+    // position, packed so that comparing two integers orders entries by key
+    // and equal keys by load order: units 0-3 in `head`; units 4-5 in the
+    // upper half of `tail`, the position in its lower half.
     struct SortEntry
     {
         quint64 head;
-        quint32 next;
-        quint32 position;
+        quint64 tail;
+
+        quint32 position() const { return quint32(tail); }
+        quint32 next() const { return quint32(tail >> 32); }
     };
 
     void Clear();
     bool LoadRecordFile(const QString &path);
+    qint64 ReadRecords(QFile &file, const QString &path, qint64 bytes);
     void LoadLanguageFile(const QString &path);
     bool LoadTextList(const QString &path);
     void AddTextSong(QStringView line, const LanguageCode &language);
