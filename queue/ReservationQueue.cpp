@@ -1,6 +1,7 @@
 #include "queue/ReservationQueue.h"
 
 #include "base/EventLog.h"
+#include "base/LocalClock.h"
 #include "base/NumberText.h"
 #include "catalogue/SongCatalogue.h"
 #include "catalogue/SongRecord.h"
@@ -20,14 +21,10 @@ QStringList QueueHeaders()
 
 // "%2d%2d %2d:%02d:%02d" with month, day, hour, minute and second; a time never
 // stamped shows zeros.
-QString ReservedText(const QDateTime &time)
+QString ReservedText(const LocalTime &time)
 {
-    if (!time.isValid())
-        return QString::asprintf("%2d%2d %2d:%02d:%02d", 0, 0, 0, 0, 0);
-    const QDate date = time.date();
-    const QTime clock = time.time();
-    return QString::asprintf("%2d%2d %2d:%02d:%02d", date.month(), date.day(), clock.hour(),
-                             clock.minute(), clock.second());
+    return QString::asprintf("%2d%2d %2d:%02d:%02d", time.month, time.day, time.hour, time.minute,
+                             time.second);
 }
 
 } // namespace
@@ -35,11 +32,11 @@ QString ReservedText(const QDateTime &time)
 // An empty queue with its empty view rows; all 5,000 slots are allocated here,
 // once, costing memory only as they are written.
 ReservationQueue::ReservationQueue(SongLookup findSong, Clock clock)
-    : m_findSong(std::move(findSong)), m_clock(std::move(clock)),
-      m_entries(kCapacity), m_rows(QueueHeaders())
+    : m_findSong(std::move(findSong)), m_clock(std::move(clock)), m_entries(kCapacity),
+      m_rows(QueueHeaders())
 {
     if (!m_clock)
-        m_clock = [] { return QDateTime::currentDateTime(); };
+        m_clock = &LocalClock::Now;
     if (!m_findSong)
         m_findSong = [](quint32) -> const SongRecord * { return nullptr; };
 }
@@ -204,7 +201,7 @@ void ReservationQueue::InsertQueueRow(int i)
     const QueueEntry &entry = m_entries[size_t(i)];
     QStringList cells(ColumnCount);
     cells[IndexColumn] = QString::number(i + 1);
-    cells[TimeColumn] = ReservedText(entry.reservedAt.ToDateTime());
+    cells[TimeColumn] = ReservedText(entry.reservedAt);
     cells[StationColumn] = QString::number(entry.station);
     cells[NumberColumn] = QString::number(entry.number);
     if (const SongRecord *song = m_findSong(entry.number)) {

@@ -44,7 +44,7 @@ public:
     // Gives the current local date and time.
     using Clock = std::function<QDateTime()>;
 
-    // An empty clock stands for QDateTime::currentDateTime.
+    // An empty clock stands for LocalClock::Now.
     explicit ReservationQueue(SongLookup findSong, Clock clock = {});
     ~ReservationQueue();
     ReservationQueue(const ReservationQueue &) = delete;

@@ -1,8 +1,10 @@
 #include "base/EventLog.h"
 
+#include "base/LocalClock.h"
 #include "tests/support/LogCapture.h"
 #include "tests/support/TempDir.h"
 
+#include <QThread>
 #include <gtest/gtest.h>
 
 TEST(EventLog, StampsAtTheEdgesOfDayAndYear)
@@ -11,6 +13,32 @@ TEST(EventLog, StampsAtTheEdgesOfDayAndYear)
     EXPECT_EQ(FormatTimeStamp(QDateTime(QDate(2026, 12, 31), QTime(23, 59, 59, 999))),
               u"31 Dec 23:59:59");
     EXPECT_EQ(FormatTimeStamp(QDateTime(QDate(2026, 12, 4), QTime(9, 7, 5))), u"04 Dec 09:07:05");
+}
+
+// The clock that looks the zone up once a second agrees with a full
+// conversion, in a zone away from UTC, across a change of second.
+TEST(EventLog, CachedLocalClockAgreesWithTheSystemConversion)
+{
+    const QByteArray oldTz = qgetenv("TZ");
+    qputenv("TZ", "JST-9");
+    // Start in a second the clock has not seen, so nothing cached before counts.
+    const qint64 start = QDateTime::currentMSecsSinceEpoch() / 1000;
+    while (QDateTime::currentMSecsSinceEpoch() / 1000 == start)
+        QThread::msleep(5);
+    for (int i = 0; i < 2; ++i) {
+        const QDateTime before = QDateTime::currentDateTime();
+        const QDateTime now = LocalClock::Now();
+        const QString stamp = LocalClock::Stamp();
+        const QDateTime after = QDateTime::currentDateTime();
+        EXPECT_EQ(now.offsetFromUtc(), 9 * 3600);
+        EXPECT_GE(now.toMSecsSinceEpoch(), before.toMSecsSinceEpoch());
+        EXPECT_LE(now.toMSecsSinceEpoch(), after.toMSecsSinceEpoch());
+        EXPECT_GE(QDateTime(now.date(), now.time()), QDateTime(before.date(), before.time()));
+        EXPECT_TRUE(stamp == FormatTimeStamp(before) || stamp == FormatTimeStamp(after))
+            << stamp.toStdString();
+        QThread::msleep(1000);
+    }
+    oldTz.isNull() ? qunsetenv("TZ") : qputenv("TZ", oldTz);
 }
 
 TEST(EventLog, LineWithoutLogListLeavesNoTrace)
