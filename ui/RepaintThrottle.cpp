@@ -7,7 +7,7 @@
 RepaintThrottle::RepaintThrottle(QWidget *window) : QObject(window), m_window(window)
 {
     m_deferred.setSingleShot(true);
-    // The repaint held back is asked for again once the frame is over; Qt
+    // The repaint held back is asked for again once the period is over; Qt
     // keeps the dirty region meanwhile and sends no other request.
     connect(&m_deferred, &QTimer::timeout, this, [this] {
         QCoreApplication::postEvent(m_window, new QEvent(QEvent::UpdateRequest),
@@ -16,13 +16,13 @@ RepaintThrottle::RepaintThrottle(QWidget *window) : QObject(window), m_window(wi
     window->installEventFilter(this);
 }
 
-// Passes a repaint request on when a frame has gone by since the last one,
+// Passes a repaint request on when a period has gone by since the last one,
 // else holds it until then.
 bool RepaintThrottle::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched != m_window || event->type() != QEvent::UpdateRequest)
         return false;
-    const qint64 wait = m_sincePaint.isValid() ? kFrameMs - m_sincePaint.elapsed() : 0;
+    const qint64 wait = m_sincePaint.isValid() ? kPeriodMs - m_sincePaint.elapsed() : 0;
     if (wait > 0) {
         if (!m_deferred.isActive())
             m_deferred.start(int(wait));

@@ -4,14 +4,16 @@
 #include <QObject>
 #include <QTimer>
 
-// Lets a window repaint at most once a display frame. Every reservation and
-// log line changes a list, and a repaint costs more than handling the request
-// that caused it; changes that arrive within one frame share one repaint.
+// Lets a window repaint at most ten times a second. Every reservation and log
+// line changes a list, and repainting the window costs about a millisecond,
+// far more than the request that caused it: at display rate the repaints of a
+// burst of requests would delay the terminals' replies. A change after a quiet
+// spell is still painted at once; the changes of a burst share one repaint.
 class RepaintThrottle : public QObject
 {
     Q_OBJECT
 public:
-    static constexpr int kFrameMs = 16;
+    static constexpr int kPeriodMs = 100;
 
     // Throttles `window`'s repaints for as long as both live.
     explicit RepaintThrottle(QWidget *window);
