@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QtEndian>
 #include <algorithm>
+#include <cstring>
 #include <future>
 #include <vector>
 
@@ -49,6 +50,13 @@ FileHeader ReadHeader(QFile &file)
     char bytes[8] = {};
     ReadFully(file, bytes, sizeof bytes);
     return {qFromLittleEndian<quint32>(bytes), qFromLittleEndian<quint32>(bytes + 4)};
+}
+
+// A language code's four units as one integer, to look it up by.
+quint64 PackedLanguage(const char16_t *units)
+{
+    return quint64(units[0]) | quint64(units[1]) << 16 | quint64(units[2]) << 32 |
+           quint64(units[3]) << 48;
 }
 
 bool IsLetter(char16_t unit, char16_t lower)
@@ -100,7 +108,10 @@ SortKey KeyOf(const SongRecord &song, int sortMode)
 
 } // namespace
 
-SongCatalogue::SongCatalogue() = default;
+SongCatalogue::SongCatalogue()
+{
+    ResetLanguages();
+}
 
 SongCatalogue::~SongCatalogue() = default;
 
@@ -152,7 +163,9 @@ const SongRecord &SongCatalogue::Record(int position) const
 
 QString SongCatalogue::Language(int position) const
 {
-    return SongRecord::FieldText(m_languages[size_t(position)].units, 3);
+    if (position < 0 || quint32(position) >= m_songCount)
+        return {};
+    return m_languageNames[m_languageIds[size_t(position)]];
 }
 
 const quint32 *SongCatalogue::IndexFor(int sortMode) const
@@ -196,7 +209,8 @@ quint32 SongCatalogue::YearTimestamp(const QDateTime &when)
 void SongCatalogue::Clear()
 {
     m_records.Clear(m_songCount);
-    m_languages.Clear(m_songCount);
+    m_languageIds.Clear(m_songCount);
+    ResetLanguages();
     for (auto &index : m_indexes)
         index.Clear(m_songCount);
     m_songCount = 0;
@@ -226,8 +240,7 @@ bool SongCatalogue::LoadRecordFile(const QString &path)
     const qint64 got = ReadRecords(file, path, bytes);
     m_songCount = quint32((got + SongRecord::kSize - 1) / SongRecord::kSize);
     file.close();
-    for (quint32 i = 0; i < m_songCount; ++i)
-        m_languages[i] = {{u'e', u'n', u'g', 0}};
+    // Every song's language id is already 0, "eng", until the .idx says otherwise.
     LoadLanguageFile(path.chopped(4) + QStringLiteral(".idx"));
     return true;
 }
@@ -267,11 +280,58 @@ void SongCatalogue::LoadLanguageFile(const QString &path)
     if (header.magic != kFileMagic || header.timestamp != m_timestamp)
         return;
     // Entries past the last song would never be read, so they are not stored;
-    // a unit cut short at the end of the file is left out.
+    // a unit cut short at the end of the file is left out, and the units an
+    // entry cut short lacks stay those of "eng".
     const qint64 wanted = std::min(qint64(m_songCount) * qint64(sizeof(LanguageCode)),
                                    (file.size() - 8) & ~qint64(1));
-    if (wanted > 0)
-        ReadFully(file, reinterpret_cast<char *>(m_languages.data()), wanted);
+    constexpr int kChunk = 4096; // entries read at a time
+    std::vector<char> bytes(kChunk * sizeof(LanguageCode));
+    LanguageCode previous = kDefaultLanguage;
+    quint16 previousId = 0;
+    for (qint64 done = 0; done < wanted;) {
+        const qint64 got =
+            ReadFully(file, bytes.data(), std::min<qint64>(bytes.size(), wanted - done));
+        if (got <= 0)
+            break;
+        for (qint64 at = 0; at < got; at += qint64(sizeof(LanguageCode))) {
+            LanguageCode code = kDefaultLanguage;
+            std::memcpy(code.units, bytes.data() + at,
+                        size_t(std::min<qint64>(sizeof code, got - at)));
+            // Neighbouring songs mostly share a language: no lookup then.
+            if (std::memcmp(&code, &previous, sizeof code) != 0) {
+                previous = code;
+                previousId = LanguageId(code);
+            }
+            m_languageIds[size_t((done + at) / qint64(sizeof(LanguageCode)))] = previousId;
+        }
+        done += got;
+    }
+}
+
+void SongCatalogue::ResetLanguages()
+{
+    m_languageNames = {SongRecord::FieldText(kDefaultLanguage.units, 3)};
+    m_languageIdOf.clear();
+    m_languagesFull = false;
+    m_languageIdOf.insert(PackedLanguage(kDefaultLanguage.units), 0);
+}
+
+quint16 SongCatalogue::LanguageId(const LanguageCode &code)
+{
+    const quint64 key = PackedLanguage(code.units);
+    if (const auto found = m_languageIdOf.constFind(key); found != m_languageIdOf.cend())
+        return found.value();
+    if (m_languageNames.size() >= kMaxLanguages) {
+        // Only a damaged or hostile file names so many; its songs stay readable.
+        if (!m_languagesFull)
+            WriteLog("More than %d languages: the others read as eng.", kMaxLanguages);
+        m_languagesFull = true;
+        return 0;
+    }
+    const quint16 id = quint16(m_languageNames.size());
+    m_languageNames.append(SongRecord::FieldText(code.units, 3));
+    m_languageIdOf.insert(key, id);
+    return id;
 }
 
 // Reads a text song list line by line; false when it cannot be opened.
@@ -286,7 +346,7 @@ bool SongCatalogue::LoadTextList(const QString &path)
     // A song line takes at least four bytes; large pages only where a big list
     // is sure to reach, so a small one never takes a whole large page.
     m_records.UseLargePages(size_t(QFileInfo(path).size() / 4), 1);
-    LanguageCode language = {{u'e', u'n', u'g', 0}};
+    quint16 languageId = 0; // "eng" until a "#" line names another
     QString line;
     // Lines past a full catalogue could only be ignored, so reading stops there.
     while (m_songCount < quint32(kCapacity) && file.ReadString(line)) {
@@ -295,17 +355,20 @@ bool SongCatalogue::LoadTextList(const QString &path)
             text = text.sliced(1);
             while (!text.isEmpty() && text.front().isSpace())
                 text = text.sliced(1);
-            if (text.size() >= 3)
+            if (text.size() >= 3) {
+                LanguageCode language = {};
                 std::copy_n(text.utf16(), 3, language.units);
+                languageId = LanguageId(language);
+            }
         }
-        AddTextSong(text, language);
+        AddTextSong(text, languageId);
     }
     m_timestamp = timestamp;
     return true;
 }
 
 // Adds the song of a "number|title|artist" line; other lines and number 0 add nothing.
-void SongCatalogue::AddTextSong(QStringView line, const LanguageCode &language)
+void SongCatalogue::AddTextSong(QStringView line, quint16 languageId)
 {
     const qsizetype firstBar = line.indexOf(u'|');
     if (firstBar < 0)
@@ -329,7 +392,7 @@ void SongCatalogue::AddTextSong(QStringView line, const LanguageCode &language)
                 record.title);
     std::copy_n(artist.utf16(), std::min<qsizetype>(artist.size(), SongRecord::kArtistUnits),
                 record.artist);
-    m_languages[m_songCount] = language;
+    m_languageIds[m_songCount] = languageId;
     ++m_songCount;
 }
 
@@ -341,15 +404,17 @@ void SongCatalogue::SortIndexes()
         return; // zero-filled indexes already list song 0 first
     // Titles and numbers on one thread, artists and extras on the other: about
     // the same work each.
+    // Each thread gives its scratch table back as soon as it is done, so the
+    // memory of the two is held together only while both are sorting.
     auto titles = std::async(std::launch::async, [this] {
         SortIndex(ByTitle, m_scratch[1]);
         SortIndex(ByNumber, m_scratch[1]);
+        m_scratch[1].Clear(m_songCount);
     });
     SortIndex(ByArtist, m_scratch[0]);
     SortIndex(ByExtra, m_scratch[0]);
+    m_scratch[0].Clear(m_songCount);
     titles.wait();
-    for (auto &scratch : m_scratch)
-        scratch.Clear(m_songCount);
 }
 
 // Sorts one index: entries carry six key units packed so that integer

@@ -4,6 +4,8 @@
 #include "catalogue/SongRecord.h"
 
 #include <QDateTime>
+#include <QHash>
+#include <QList>
 #include <QString>
 
 class QFile;
@@ -62,6 +64,9 @@ private:
     {
         char16_t units[4];
     };
+    static constexpr LanguageCode kDefaultLanguage = {{u'e', u'n', u'g', 0}};
+    // Languages a load can tell apart; songs in any further one read as "eng".
+    static constexpr int kMaxLanguages = 65536;
     // One sort entry: the first six units of a key and the song's load
     // position, packed so that comparing two integers orders entries by key
     // and equal keys by load order: units 0-3 in `head`; units 4-5 in the
@@ -80,13 +85,22 @@ private:
     qint64 ReadRecords(QFile &file, const QString &path, qint64 bytes);
     void LoadLanguageFile(const QString &path);
     bool LoadTextList(const QString &path);
-    void AddTextSong(QStringView line, const LanguageCode &language);
+    void AddTextSong(QStringView line, quint16 languageId);
+    // The languages of an empty catalogue: only the default, id 0.
+    void ResetLanguages();
+    // The id of a language code, added to the catalogue's languages when new.
+    quint16 LanguageId(const LanguageCode &code);
     // Sorts the four indexes, two at a time on two threads.
     void SortIndexes();
     void SortIndex(int sortMode, ZeroFilledTable<SortEntry> &scratch);
 
     ZeroFilledTable<SongRecord> m_records{kCapacity};
-    ZeroFilledTable<LanguageCode> m_languages{kCapacity};
+    // Each song's language as an id into m_languageNames: a catalogue holds a
+    // handful of languages, so two bytes a song stand in for eight.
+    ZeroFilledTable<quint16> m_languageIds{kCapacity};
+    QList<QString> m_languageNames;         // by id; id 0 is the default, "eng"
+    QHash<quint64, quint16> m_languageIdOf; // a code's four units packed, to its id
+    bool m_languagesFull = false;           // a load met more than kMaxLanguages
     ZeroFilledTable<quint32> m_indexes[4] = {
         ZeroFilledTable<quint32>(kCapacity), ZeroFilledTable<quint32>(kCapacity),
         ZeroFilledTable<quint32>(kCapacity), ZeroFilledTable<quint32>(kCapacity)};

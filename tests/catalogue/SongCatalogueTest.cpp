@@ -248,7 +248,14 @@ TEST_F(SongCatalogueTest, IgnoresSongsBeyondCapacityAndFindsTheFirstSongOfANumbe
         list += QByteArray::number(i % 1000 + 1) + "|t|a\n";
         records += Le32(quint32(i % 1000 + 1)) + QByteArray(192, '\0');
     }
-    dir.Write("full.idx", Header(2) + QByteArray(qsizetype(SongCatalogue::kCapacity + 1) * 8, 'k'));
+    // A different language for every song: past 65,536 the rest read as "eng".
+    QByteArray languages;
+    for (int i = 0; i <= SongCatalogue::kCapacity; ++i) {
+        const char16_t code[] = {char16_t(u'a' + i % 26), char16_t(0x100 + i / 26 % 4000),
+                                 char16_t(0x4E00 + i / 26 / 4000)};
+        languages += Field(QStringView(code, 3), 4);
+    }
+    dir.Write("full.idx", Header(2) + languages);
     for (const QString &path : {dir.Write("full.txt", list), dir.Write("full.dat", records)}) {
         SCOPED_TRACE(path.toStdString());
         Load(path);
@@ -261,6 +268,13 @@ TEST_F(SongCatalogueTest, IgnoresSongsBeyondCapacityAndFindsTheFirstSongOfANumbe
             cat.Record(int(cat.IndexFor(SongCatalogue::ByNumber)[SongCatalogue::kCapacity - 1]))
                 .number,
             1000u);
+        if (path.endsWith(u".dat")) {
+            EXPECT_EQ(cat.Language(0), QStringLiteral("a\u0100\u4E00"));
+            EXPECT_EQ(cat.Language(65534), QStringLiteral("o\u0AD8\u4E00"));
+            EXPECT_EQ(cat.Language(65535), QStringLiteral("eng"));
+            EXPECT_EQ(cat.Language(SongCatalogue::kCapacity - 1), QStringLiteral("eng"));
+            EXPECT_TRUE(Messages().contains(u"More than 65536 languages: the others read as eng."));
+        }
     }
 }
 
