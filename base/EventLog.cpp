@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QDebug>
 #include <QTimer>
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 
@@ -78,12 +79,28 @@ void WriteLog(const char *format, ...)
     if (!g_rows)
         return;
     const QString stamp = LocalClock::Stamp();
+    // Formatted as bytes, then decoded once into a text of exactly its size.
+    // QString::vasprintf grows its result step by step, and the steps it
+    // leaves behind cost each stored row twice its size in the heap.
+    char small[512];
     va_list args;
     va_start(args, format);
-    QString message = QString::vasprintf(format, args);
+    va_list again;
+    va_copy(again, args);
+    const int length = std::vsnprintf(small, sizeof small, format, args);
     va_end(args);
-    if (message.size() > EventLog::kMaxMessage)
+    QByteArray large;
+    if (length >= int(sizeof small)) {
+        large.resize(length);
+        std::vsnprintf(large.data(), size_t(length) + 1, format, again);
+    }
+    va_end(again);
+    QString message =
+        QString::fromUtf8(large.isEmpty() ? small : large.constData(), std::max(length, 0));
+    if (message.size() > EventLog::kMaxMessage) {
         message.truncate(EventLog::kMaxMessage);
+        message.squeeze();
+    }
     EventLog::Deliver(stamp, message);
 }
 

@@ -15,7 +15,7 @@ public:
 
     const QStringList &headers() const { return m_headers; }
     int columnCount() const { return int(m_headers.size()); }
-    int rowCount() const { return int(m_rows.size()); }
+    int rowCount() const { return m_rowCount; }
     // Empty text for a row or column that does not exist.
     QString cell(int row, int column) const;
     QStringList row(int row) const;
@@ -35,5 +35,8 @@ Q_SIGNALS:
 
 private:
     QStringList m_headers;
-    QList<QStringList> m_rows;
+    // Row after row, columnCount() cells each: one allocation for the whole
+    // table rather than one more per row, which counts in a 5,000-row log.
+    QList<QString> m_cells;
+    int m_rowCount = 0;
 };
