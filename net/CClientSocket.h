@@ -46,7 +46,9 @@ public:
     // The channel record.
     int connectionState = 0; // kAdmitted once in a slot
     int blocked = 0;         // non-zero: every packet is logged and skipped
-    std::array<char, kBufferSize> rxBuffer{};
+    // Left uninitialised: only bytes received are ever read, and pages of it
+    // a terminal's short packets never reach then cost no memory.
+    std::array<char, kBufferSize> rxBuffer;
     int rxCount = 0;   // bytes held while the dispatcher runs
     int rxPending = 0; // bytes kept from the last receive
     qint32 pageSize = 0;
