@@ -145,15 +145,19 @@ const SongRecord *SongCatalogue::FindSongByNumber(quint32 number) const
     // index keeps equal numbers in load order, so the lowest match in it is
     // that song: a binary search instead of a scan of every record, since
     // each reservation looks its song up.
-    const quint32 *const index = m_indexes[ByNumber].data();
-    const quint32 *const end = index + m_songCount;
-    const quint32 *const found =
-        std::lower_bound(index, end, number, [this](quint32 position, quint32 wanted) {
-            return m_records[position].number < wanted;
-        });
-    if (found == end || m_records[*found].number != number)
+    int low = 0;
+    int high = int(m_songCount);
+    while (low < high) {
+        const int middle = low + (high - low) / 2;
+        if (m_records[size_t(SongAt(ByNumber, middle))].number < number)
+            low = middle + 1;
+        else
+            high = middle;
+    }
+    if (low == int(m_songCount))
         return nullptr;
-    return &m_records[*found];
+    const SongRecord &found = m_records[size_t(SongAt(ByNumber, low))];
+    return found.number == number ? &found : nullptr;
 }
 
 const SongRecord &SongCatalogue::Record(int position) const
@@ -168,11 +172,12 @@ QString SongCatalogue::Language(int position) const
     return m_languageNames[m_languageIds[size_t(position)]];
 }
 
-const quint32 *SongCatalogue::IndexFor(int sortMode) const
+int SongCatalogue::SongAt(int sortMode, int rank) const
 {
     if (sortMode < 0 || sortMode > 3)
         sortMode = ByNumber;
-    return m_indexes[sortMode].data();
+    const quint8 *const bytes = m_indexes[sortMode][size_t(rank)].bytes;
+    return bytes[0] | bytes[1] << 8 | bytes[2] << 16;
 }
 
 // The title with its article dropped and ASCII letters upper-cased.
@@ -492,7 +497,9 @@ void SongCatalogue::SortIndex(int sortMode, ZeroFilledTable<SortEntry> &scratch)
         findRuns(run.begin, run.end, run.from);
     }
 
-    quint32 *const index = m_indexes[sortMode].data();
-    for (quint32 i = 0; i < count; ++i)
-        index[i] = entries[i].position();
+    IndexEntry *const index = m_indexes[sortMode].data();
+    for (quint32 i = 0; i < count; ++i) {
+        const quint32 position = entries[i].position();
+        index[i] = {{quint8(position), quint8(position >> 8), quint8(position >> 16)}};
+    }
 }

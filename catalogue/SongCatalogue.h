@@ -46,9 +46,9 @@ public:
     const SongRecord &Record(int position) const;
     // The language code of song `position`, up to three characters.
     QString Language(int position) const;
-    // The load positions of the songs in a sort order (any other value: number
-    // order); entries 0..songCount-1 are valid.
-    const quint32 *IndexFor(int sortMode) const;
+    // The load position of the song at `rank` (0..songCount-1) in a sort order
+    // (any other value: number order).
+    int SongAt(int sortMode, int rank) const;
 
     // The text that title order compares: one leading "A " or "The " (any case)
     // dropped, then the ASCII letters a to z upper-cased.
@@ -67,6 +67,13 @@ private:
     static constexpr LanguageCode kDefaultLanguage = {{u'e', u'n', u'g', 0}};
     // Languages a load can tell apart; songs in any further one read as "eng".
     static constexpr int kMaxLanguages = 65536;
+    // One entry of a sorted index: a load position in three bytes,
+    // little-endian; a quarter less memory than four for 800,000 entries.
+    struct IndexEntry
+    {
+        quint8 bytes[3];
+    };
+    static_assert(kCapacity < (1 << 24), "load positions must fit three bytes");
     // One sort entry: the first six units of a key and the song's load
     // position, packed so that comparing two integers orders entries by key
     // and equal keys by load order: units 0-3 in `head`; units 4-5 in the
@@ -101,9 +108,9 @@ private:
     QList<QString> m_languageNames;         // by id; id 0 is the default, "eng"
     QHash<quint64, quint16> m_languageIdOf; // a code's four units packed, to its id
     bool m_languagesFull = false;           // a load met more than kMaxLanguages
-    ZeroFilledTable<quint32> m_indexes[4] = {
-        ZeroFilledTable<quint32>(kCapacity), ZeroFilledTable<quint32>(kCapacity),
-        ZeroFilledTable<quint32>(kCapacity), ZeroFilledTable<quint32>(kCapacity)};
+    ZeroFilledTable<IndexEntry> m_indexes[4] = {
+        ZeroFilledTable<IndexEntry>(kCapacity), ZeroFilledTable<IndexEntry>(kCapacity),
+        ZeroFilledTable<IndexEntry>(kCapacity), ZeroFilledTable<IndexEntry>(kCapacity)};
     // Scratch space for the two sorts that run at once; given back after a load.
     ZeroFilledTable<SortEntry> m_scratch[2] = {ZeroFilledTable<SortEntry>(kCapacity),
                                                ZeroFilledTable<SortEntry>(kCapacity)};

@@ -12,14 +12,14 @@ inline void CheckCatalogue(const SongCatalogue &catalogue)
     const quint32 count = catalogue.songCount();
     FUZZ_CHECK(count <= quint32(SongCatalogue::kCapacity));
     for (int mode = SongCatalogue::ByNumber; mode <= SongCatalogue::ByExtra; ++mode) {
-        const quint32 *index = catalogue.IndexFor(mode);
         std::vector<bool> seen(count);
-        for (quint32 i = 0; i < count; ++i) {
-            FUZZ_CHECK(index[i] < count && !seen[index[i]]);
-            seen[index[i]] = true;
+        for (int i = 0; i < int(count); ++i) {
+            const int position = catalogue.SongAt(mode, i);
+            FUZZ_CHECK(position >= 0 && quint32(position) < count && !seen[size_t(position)]);
+            seen[size_t(position)] = true;
             if (mode == SongCatalogue::ByNumber && i > 0)
-                FUZZ_CHECK(catalogue.Record(int(index[i - 1])).number <=
-                           catalogue.Record(int(index[i])).number);
+                FUZZ_CHECK(catalogue.Record(catalogue.SongAt(mode, i - 1)).number <=
+                           catalogue.Record(position).number);
         }
     }
 }

@@ -168,10 +168,10 @@ int PageData::FillPage(uchar *slots, const SongCatalogue &catalogue, qint32 sort
     const qint64 first = qint64(size) * page;
     if (first >= SongCatalogue::kCapacity || first >= catalogue.songCount())
         return 0;
-    const quint32 *index = catalogue.IndexFor(sortMode);
     const int count = int(std::min<qint64>(size, catalogue.songCount() - first));
     for (int i = 0; i < count; ++i)
-        catalogue.Record(int(index[first + i])).Encode(slots + qsizetype(i) * SongRecord::kSize);
+        catalogue.Record(catalogue.SongAt(sortMode, int(first) + i))
+            .Encode(slots + qsizetype(i) * SongRecord::kSize);
     return count;
 }
 

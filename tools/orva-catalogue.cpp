@@ -182,11 +182,10 @@ int Dump(const QString &path, const QString &order)
     if (Extension(path) == u".dat")
         CheckLanguageFile(path, quint32(catalogue->timestamp()));
 
-    const quint32 *index = catalogue->IndexFor(sortMode);
     QString text;
     for (int i = 0; i < int(catalogue->songCount()); ++i) {
         // Without an order the songs are shown as loaded.
-        const int position = sortMode < 0 ? i : int(index[i]);
+        const int position = sortMode < 0 ? i : catalogue->SongAt(sortMode, i);
         const SongRecord &record = catalogue->Record(position);
         text += QString::number(record.number) + u'\t' + OneLine(record.TitleText()) + u'\t' +
                 OneLine(record.ArtistText()) + u'\t' + OneLine(record.ExtraText()) + u'\t' +

@@ -73,7 +73,7 @@ protected:
     {
         QStringList texts;
         for (quint32 i = 0; i < cat.songCount(); ++i) {
-            const SongRecord &s = cat.Record(int(cat.IndexFor(sortMode)[i]));
+            const SongRecord &s = cat.Record(cat.SongAt(sortMode, int(i)));
             texts.append(QStringList{QString::number(s.number),
                                      SongCatalogue::TitleKey(s.TitleText()), s.ArtistText(),
                                      s.ExtraText()}[sortMode]);
@@ -235,8 +235,14 @@ TEST_F(SongCatalogueTest, IndexesSortByTheirOwnKeys)
                                                   QStringList(19, u"5"_qs) +
                                                   QStringList({"7", "4294967295"}));
     // Any other sort mode means number order.
-    EXPECT_EQ(cat.IndexFor(7), cat.IndexFor(SongCatalogue::ByNumber));
-    EXPECT_EQ(cat.IndexFor(-1), cat.IndexFor(SongCatalogue::ByNumber));
+    const auto positions = [&](int sortMode) {
+        QList<int> songs;
+        for (int i = 0; i < int(cat.songCount()); ++i)
+            songs.append(cat.SongAt(sortMode, i));
+        return songs;
+    };
+    EXPECT_EQ(positions(7), positions(SongCatalogue::ByNumber));
+    EXPECT_EQ(positions(-1), positions(SongCatalogue::ByNumber));
 }
 
 TEST_F(SongCatalogueTest, IgnoresSongsBeyondCapacityAndFindsTheFirstSongOfANumber)
@@ -265,8 +271,7 @@ TEST_F(SongCatalogueTest, IgnoresSongsBeyondCapacityAndFindsTheFirstSongOfANumbe
         EXPECT_EQ(cat.FindSongByNumber(1001), nullptr);
         EXPECT_EQ(cat.FindSongByNumber(0), nullptr);
         EXPECT_EQ(
-            cat.Record(int(cat.IndexFor(SongCatalogue::ByNumber)[SongCatalogue::kCapacity - 1]))
-                .number,
+            cat.Record(cat.SongAt(SongCatalogue::ByNumber, SongCatalogue::kCapacity - 1)).number,
             1000u);
         if (path.endsWith(u".dat")) {
             EXPECT_EQ(cat.Language(0), QStringLiteral("a\u0100\u4E00"));

@@ -183,9 +183,8 @@ TEST_F(FaultTest, ThirtyOneTerminalsAndTheLocalClientInAMixedWorkload)
             case Cmd::RequestPage: {
                 const auto page = Packet::PageData::Decode(reply);
                 ASSERT_EQ(page.songs.size(), 20);
-                EXPECT_EQ(
-                    page.songs[0].number,
-                    catalogue.Record(int(catalogue.IndexFor(i % 4)[20 * (round / 6 + 1)])).number);
+                EXPECT_EQ(page.songs[0].number,
+                          catalogue.Record(catalogue.SongAt(i % 4, 20 * (round / 6 + 1))).number);
                 break;
             }
             case Cmd::MultiDownload:
