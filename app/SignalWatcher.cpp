@@ -28,6 +28,10 @@ SignalWatcher::SignalWatcher(QObject *parent) : QObject(parent)
     action.sa_flags = SA_RESTART;
     for (int number : {SIGTERM, SIGINT, SIGHUP})
         ::sigaction(number, &action, nullptr);
+    // A reader of standard output that went away (a pager quit) must not end
+    // the server: writing the log there then just fails. Left so for good, as
+    // the last lines are written at exit.
+    ::signal(SIGPIPE, SIG_IGN);
 }
 
 SignalWatcher::~SignalWatcher()

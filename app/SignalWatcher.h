@@ -5,7 +5,7 @@
 class QSocketNotifier;
 
 // Turns SIGTERM, SIGINT and SIGHUP into a Qt signal on the event-loop thread,
-// so they run the same close sequence as closing the window.
+// so they run the same close sequence as closing the window; SIGPIPE is ignored.
 class SignalWatcher : public QObject
 {
     Q_OBJECT

@@ -87,6 +87,29 @@ TEST(ServerProcess, InterruptAndHangupCloseCleanlyToo)
     }
 }
 
+// A reader of standard output that goes away (a pager quit) costs nothing:
+// the server goes on logging into the broken pipe, serving, and stops cleanly.
+TEST(ServerProcess, GoneOutputReaderCostsNothing)
+{
+    ServerProcess server;
+    QProcess reader; // takes the server's output and ends at once
+    server.process().setStandardOutputProcess(&reader);
+    reader.start(QStringLiteral("true"));
+    ASSERT_TRUE(reader.waitForFinished(5000));
+    ASSERT_TRUE(server.Launch(FreePort()));
+    MelodeckClient terminal;
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            return terminal.Connect(QHostAddress::LocalHost, server.port(), TerminalAddress(0));
+        },
+        10000));
+    for (int request = 0; request < 3; ++request) { // each is logged into the broken pipe
+        terminal.Send(Packet::RequestAdd{0, 1, 0, 0, {}}.Encode());
+        EXPECT_EQ(terminal.ReadPacket().value_or(QByteArray()).size(), 68);
+    }
+    EXPECT_EQ(server.Stop(SIGTERM), 0);
+}
+
 TEST(ServerProcess, SecondCopyOnThePortEndsWithAMessage)
 {
     ServerProcess first;
