@@ -1,39 +1,25 @@
 #include "base/EventLog.h"
 
+#include "base/LineEcho.h"
 #include "base/LocalClock.h"
 #include "base/RowTable.h"
 
-#include <QCoreApplication>
 #include <QDebug>
-#include <QTimer>
 #include <algorithm>
 #include <cstdarg>
 #include <cstdio>
+#include <unistd.h>
 
 namespace {
 RowTable *g_rows = nullptr;
 bool g_echo = true;
 
-// Lines waiting for standard output. They leave together once the events at
-// hand have been handled, so a burst of requests costs one write, not one per
-// line, and a reader of the output still sees each line at once.
-QByteArray g_pending;
-constexpr qsizetype kMaxPending = 64 * 1024;
-
-void FlushPending()
+// The event log's copy on standard output, made when the first line is.
+LineEcho &StandardOutput()
 {
-    if (g_pending.isEmpty())
-        return;
-    std::fwrite(g_pending.constData(), 1, size_t(g_pending.size()), stdout);
-    std::fflush(stdout);
-    g_pending.clear();
+    static LineEcho echo(STDOUT_FILENO);
+    return echo;
 }
-
-// Lines still waiting when the program ends are written out then.
-struct FlushAtExit
-{
-    ~FlushAtExit() { FlushPending(); }
-} g_flushAtExit;
 } // namespace
 
 void EventLog::Attach(RowTable *rows)
@@ -63,15 +49,8 @@ void EventLog::Deliver(const QString &stamp, const QString &message)
     } else {
         g_rows->appendRow({stamp, message});
     }
-    if (!g_echo)
-        return;
-    const bool first = g_pending.isEmpty();
-    g_pending += (stamp + u'\t' + message + u'\n').toUtf8();
-    QCoreApplication *const app = QCoreApplication::instance();
-    if (!app || g_pending.size() >= kMaxPending)
-        FlushPending();
-    else if (first)
-        QTimer::singleShot(0, app, FlushPending);
+    if (g_echo)
+        StandardOutput().Append((stamp + u'\t' + message + u'\n').toUtf8());
 }
 
 void WriteLog(const char *format, ...)

@@ -1,11 +1,14 @@
 #include "base/EventLog.h"
 
+#include "base/LineEcho.h"
 #include "base/LocalClock.h"
 #include "tests/support/LogCapture.h"
 #include "tests/support/TempDir.h"
 
 #include <QThread>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 TEST(EventLog, StampsAtTheEdgesOfDayAndYear)
 {
@@ -77,4 +80,46 @@ TEST(EventLog, FullListKeepsOldestRowsAndReplacesTheLast)
     EXPECT_EQ(log.cell(0, 1), u"line 1");
     EXPECT_EQ(log.cell(4998, 1), u"line 4999");
     EXPECT_EQ(log.cell(4999, 1), u"line 5002");
+}
+
+// A reader that stops reading never holds the writer up: what waits is
+// bounded, whole lines are dropped oldest first, and once the reader reads
+// again it gets whole lines in order, the newest last. A reader that went
+// away only loses the lines.
+TEST(EventLog, EchoNeverWaitsForItsReader)
+{
+    int ends[2];
+    ASSERT_EQ(::pipe(ends), 0);
+    LineEcho echo(ends[1]);
+    const int total = 100000;
+    for (int i = 1; i <= total; ++i)
+        echo.Append(QByteArray("line ") + QByteArray::number(i) + '\n');
+    EXPECT_FALSE(echo.Flush());
+    EXPECT_LE(echo.waiting(), LineEcho::kMaxWaiting);
+    EXPECT_GT(echo.droppedLines(), 0);
+
+    ::fcntl(ends[0], F_SETFL, O_NONBLOCK);
+    QByteArray received;
+    char buffer[65536];
+    for (bool done = false; !done;) {
+        done = echo.Flush();
+        for (ssize_t got; (got = ::read(ends[0], buffer, sizeof buffer)) > 0;)
+            received.append(buffer, got);
+    }
+    const QList<QByteArray> lines = received.trimmed().split('\n');
+    EXPECT_EQ(lines.size() + echo.droppedLines(), total);
+    int previous = 0;
+    for (const QByteArray &line : lines) {
+        ASSERT_TRUE(line.startsWith("line ")) << line.toStdString();
+        const int number = line.mid(5).toInt();
+        ASSERT_GT(number, previous);
+        previous = number;
+    }
+    EXPECT_EQ(previous, total);
+
+    ::close(ends[0]);
+    echo.Append("unread\n");
+    EXPECT_TRUE(echo.Flush());
+    EXPECT_EQ(lines.size() + echo.droppedLines(), total + 1);
+    ::close(ends[1]);
 }
