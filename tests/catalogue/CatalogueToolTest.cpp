@@ -1,29 +1,16 @@
+#include "tests/support/Program.h"
 #include "tests/support/TempDir.h"
 
 #include <QDir>
-#include <QProcess>
 #include <gtest/gtest.h>
 
 namespace {
 
-struct ToolRun
-{
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
 // Runs the built orva-catalogue with Windows-1252 as the ANSI code page.
 ToolRun RunTool(const QStringList &arguments)
 {
-    QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.remove(QStringLiteral("ORVA_RS_CODEPAGE"));
-    process.setProcessEnvironment(environment);
-    process.start(QStringLiteral(ORVA_CATALOGUE_TOOL), arguments);
-    if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit)
-        return {};
-    return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
+    return RunProgram(QStringLiteral(ORVA_CATALOGUE_TOOL), arguments,
+                      {{QStringLiteral("ORVA_RS_CODEPAGE"), QString()}});
 }
 
 class CatalogueToolTest : public testing::Test
@@ -40,7 +27,7 @@ TEST_F(CatalogueToolTest, MakeWritesAPairThatDumpsLikeItsList)
         dir.Write("list.txt", Utf16Le(u"12|Love Song|Singer\r\n#kor\r\n7|아리랑|민요", true));
     const QString out = dir.Path("out.dat");
     const ToolRun make = RunTool({"make", list, out});
-    ASSERT_EQ(make.exitCode, 0) << make.err.constData();
+    ASSERT_EQ(make.exitCode, 0) << make.err.toStdString();
 
     const QByteArray dat = ReadFileBytes(out);
     const QByteArray idx = ReadFileBytes(dir.Path("out.idx"));
@@ -50,12 +37,12 @@ TEST_F(CatalogueToolTest, MakeWritesAPairThatDumpsLikeItsList)
     EXPECT_EQ(idx.mid(8), Hex("65 00 6E 00 67 00 00 00 6B 00 6F 00 72 00 00 00"));
     EXPECT_EQ(dat.mid(8 + 196, 10), Hex("07 00 00 00 44 C5 AC B9 91 B7")); // 7, 아리랑
 
-    const QByteArray expected =
-        QStringLiteral(u"12\tLove Song\tSinger\t\teng\n7\t아리랑\t민요\t\tkor\n").toUtf8();
+    const QString expected =
+        QStringLiteral(u"12\tLove Song\tSinger\t\teng\n7\t아리랑\t민요\t\tkor\n");
     const ToolRun fromDat = RunTool({"dump", out});
     EXPECT_EQ(fromDat.exitCode, 0);
     EXPECT_EQ(fromDat.out, expected);
-    EXPECT_TRUE(fromDat.err.isEmpty()) << fromDat.err.constData();
+    EXPECT_TRUE(fromDat.err.isEmpty()) << fromDat.err.toStdString();
     EXPECT_EQ(RunTool({"dump", list}).out, expected);
     EXPECT_TRUE(RunTool({"dump", out, "--order", "number"}).out.startsWith("7\t"));
 
@@ -63,8 +50,8 @@ TEST_F(CatalogueToolTest, MakeWritesAPairThatDumpsLikeItsList)
     const ToolRun lonely = RunTool({"dump", dir.Write("lonely.dat", Hex("57 61 31 47 01 00 00 00"
                                                                         "05 00 00 00 41 00"))});
     EXPECT_EQ(lonely.exitCode, 0);
-    EXPECT_EQ(lonely.out, QByteArray("5\tA\t\t\teng\n"));
-    EXPECT_TRUE(lonely.err.contains("no language file")) << lonely.err.constData();
+    EXPECT_EQ(lonely.out, QStringLiteral("5\tA\t\t\teng\n"));
+    EXPECT_TRUE(lonely.err.contains("no language file")) << lonely.err.toStdString();
 }
 
 TEST_F(CatalogueToolTest, RefusalsExitWithOneLineAndLeaveNoFileHalfWritten)
@@ -97,10 +84,10 @@ TEST_F(CatalogueToolTest, RefusalsExitWithOneLineAndLeaveNoFileHalfWritten)
         SCOPED_TRACE(arguments.join(u' ').toStdString());
         const ToolRun run = RunTool(arguments);
         EXPECT_NE(run.exitCode, 0);
-        EXPECT_TRUE(run.out.isEmpty()) << run.out.constData();
-        EXPECT_EQ(run.err.count('\n'), 1) << run.err.constData();
-        EXPECT_TRUE(run.err.startsWith("orva-catalogue: ")) << run.err.constData();
-        EXPECT_TRUE(run.err.contains(mentions)) << run.err.constData();
+        EXPECT_TRUE(run.out.isEmpty()) << run.out.toStdString();
+        EXPECT_EQ(run.err.count('\n'), 1) << run.err.toStdString();
+        EXPECT_TRUE(run.err.startsWith("orva-catalogue: ")) << run.err.toStdString();
+        EXPECT_TRUE(run.err.contains(mentions)) << run.err.toStdString();
     }
     EXPECT_EQ(ReadFileBytes(out), QByteArray("old dat"));
     EXPECT_EQ(ReadFileBytes(dir.Path("out.idx")), QByteArray("old idx"));
@@ -118,11 +105,11 @@ TEST_F(CatalogueToolTest, GenerateMakesTheSameLoadableCatalogueEveryTime)
 
     // 600 songs of five fields, languages beyond English, titles with an article,
     // text beyond ASCII.
-    const QByteArray dump = RunTool({"dump", first}).out;
+    const QString dump = RunTool({"dump", first}).out;
     EXPECT_EQ(dump.count('\n'), 600);
     EXPECT_EQ(dump.count('\t'), 4 * 600);
     EXPECT_TRUE(dump.contains("\tkor\n") && dump.contains("\tfra\n") && dump.contains("\tThe "));
-    EXPECT_NE(QString::fromUtf8(dump).size(), dump.size());
+    EXPECT_NE(dump.toUtf8().size(), dump.size());
 
     // The same songs through make, and in UTF-16LE.
     ASSERT_EQ(RunTool({"make", first, dir.Path("made.dat")}).exitCode, 0);
@@ -135,7 +122,7 @@ TEST_F(CatalogueToolTest, GenerateMakesTheSameLoadableCatalogueEveryTime)
     // A generated .dat fills the extra column and has its language file.
     ASSERT_EQ(RunTool({"generate", "50", dir.Path("generated.dat")}).exitCode, 0);
     const ToolRun withExtra = RunTool({"dump", dir.Path("generated.dat")});
-    EXPECT_TRUE(withExtra.err.isEmpty()) << withExtra.err.constData();
+    EXPECT_TRUE(withExtra.err.isEmpty()) << withExtra.err.toStdString();
     EXPECT_EQ(withExtra.out.count('\n'), 50);
     EXPECT_FALSE(withExtra.out.contains("\t\t")) << "no empty field";
 }

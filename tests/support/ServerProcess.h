@@ -1,5 +1,6 @@
 #pragma once
 
+#include "tests/support/Program.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/Wait.h"
 
@@ -60,13 +61,12 @@ public:
     bool Launch(quint16 port, const QStringList &arguments = {})
     {
         m_port = port;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(u"HOME"_qs, m_home.path());
-        env.remove(u"XDG_DOCUMENTS_DIR"_qs);
-        env.remove(u"XDG_CONFIG_HOME"_qs);
-        env.insert(u"QT_QPA_PLATFORM"_qs, u"offscreen"_qs);
-        env.insert(u"ORVA_RS_PORT"_qs, QString::number(m_port));
-        m_process.setProcessEnvironment(env);
+        m_process.setProcessEnvironment(
+            Environment({{u"HOME"_qs, m_home.path()},
+                         {u"XDG_DOCUMENTS_DIR"_qs, {}},
+                         {u"XDG_CONFIG_HOME"_qs, {}},
+                         {u"QT_QPA_PLATFORM"_qs, u"offscreen"_qs},
+                         {u"ORVA_RS_PORT"_qs, QString::number(m_port)}}));
         m_process.setWorkingDirectory(m_home.path());
         m_process.start(QStringLiteral(ORVA_SERVER_BINARY), arguments);
         return m_process.waitForStarted(5000);

@@ -3,32 +3,11 @@
 #include "tests/support/Wait.h"
 #include "tools/SongListWriter.h"
 
-#include <QProcess>
 #include <QTcpServer>
 #include <csignal>
 #include <gtest/gtest.h>
 
 namespace {
-
-struct ToolRun
-{
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-ToolRun RunProgram(const QString &program, const QStringList &arguments, quint16 port)
-{
-    QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("ORVA_RS_PORT"), QString::number(port));
-    process.setProcessEnvironment(environment);
-    process.start(program, arguments);
-    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
-        return {};
-    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
-}
 
 // The catalogue as a text list in the form a download writes it.
 const QString kList =
@@ -56,9 +35,15 @@ protected:
             listener.waitForFinished(5000);
         }
     }
+    // The environment change that points melodeck at `port`.
+    static EnvChanges Port(quint16 port)
+    {
+        return {{QStringLiteral("ORVA_RS_PORT"), QString::number(port)}};
+    }
     ToolRun Melodeck(const QStringList &arguments, quint16 port = 0)
     {
-        return RunProgram(QStringLiteral(ORVA_MELODECK), arguments, port ? port : server.port());
+        return RunProgram(QStringLiteral(ORVA_MELODECK), arguments,
+                          Port(port ? port : server.port()));
     }
     // As the terminal at 127.0.0.2, so a listening local client keeps its connection.
     ToolRun Terminal(const QStringList &arguments)
@@ -69,7 +54,7 @@ protected:
     QStringList Dump(const QString &path, const QString &order = {})
     {
         const QStringList how = order.isEmpty() ? QStringList() : QStringList{"--order", order};
-        return RunProgram(QStringLiteral(ORVA_CATALOGUE_TOOL), QStringList{"dump", path} + how, 0)
+        return RunProgram(QStringLiteral(ORVA_CATALOGUE_TOOL), QStringList{"dump", path} + how)
             .out.split(u'\n', Qt::SkipEmptyParts);
     }
     // Starts `melodeck listen`, the local client, and waits until the server serves it.
@@ -78,9 +63,7 @@ protected:
         QObject::connect(&listener, &QProcess::readyReadStandardOutput, [this] {
             listened += QString::fromUtf8(listener.readAllStandardOutput());
         });
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("ORVA_RS_PORT"), QString::number(server.port()));
-        listener.setProcessEnvironment(environment);
+        listener.setProcessEnvironment(Environment(Port(server.port())));
         listener.start(QStringLiteral(ORVA_MELODECK), {QStringLiteral("listen")});
         ASSERT_TRUE(WaitUntil([&] { return listened.contains(u"listening\t"); }, 10000));
     }
@@ -94,11 +77,7 @@ protected:
 
 TEST_F(MelodeckTest, WrongCommandLinesPrintUsageAndConnectNowhere)
 {
-    const struct
-    {
-        QStringList arguments;
-        const char *problem;
-    } cases[] = {
+    const std::pair<QStringList, const char *> cases[] = {
         {{}, "no command"},
         {{"frob"}, "unknown command frob"},
         {{"fav", "list"}, "unknown command fav list"},
@@ -119,11 +98,11 @@ TEST_F(MelodeckTest, WrongCommandLinesPrintUsageAndConnectNowhere)
         {{"load", QString(80, u'x')}, "the server takes file names of at most 79 characters"},
         {{"bench", "--terminals", "0"}, "--terminals must be a whole number from 1 to 200"},
     };
-    for (const auto &c : cases) {
-        const ToolRun run = Melodeck(c.arguments);
-        const QString context = c.arguments.join(u' ');
+    for (const auto &[arguments, problem] : cases) {
+        const ToolRun run = Melodeck(arguments);
+        const QString context = arguments.join(u' ');
         EXPECT_EQ(run.exitCode, 2) << context.toStdString();
-        EXPECT_TRUE(run.err.startsWith(QStringLiteral("melodeck: ") + QLatin1String(c.problem)))
+        EXPECT_TRUE(run.err.startsWith(QStringLiteral("melodeck: ") + QLatin1String(problem)))
             << run.err.toStdString();
         EXPECT_TRUE(run.err.contains(u"\nusage: melodeck")) << context.toStdString();
         EXPECT_TRUE(run.out.isEmpty()) << context.toStdString();
@@ -136,12 +115,7 @@ TEST_F(MelodeckTest, RefusedOrUnansweredRequestsPrintOneLineAndFail)
     QTcpServer silent; // accepts connections and never answers
     ASSERT_TRUE(silent.listen(QHostAddress::LocalHost));
     const quint16 nobody = FreePort();
-    const struct
-    {
-        QStringList arguments;
-        quint16 port;
-        QString error;
-    } cases[] = {
+    const std::tuple<QStringList, quint16, QString> cases[] = {
         {{"add", "99999"},
          0,
          "song 99999 was not added: it is not in the catalogue, or the queue is full"},
@@ -155,10 +129,10 @@ TEST_F(MelodeckTest, RefusedOrUnansweredRequestsPrintOneLineAndFail)
          QStringLiteral("cannot connect to 127.0.0.1:%1: Connection refused").arg(nobody)},
         {{"--timeout", "300", "book"}, silent.serverPort(), "no BookList within 300 ms"},
     };
-    for (const auto &c : cases) {
-        const ToolRun run = Melodeck(c.arguments, c.port);
-        EXPECT_EQ(run.exitCode, 1) << c.error.toStdString();
-        EXPECT_EQ(run.err, QStringLiteral("melodeck: ") + c.error + u'\n');
+    for (const auto &[arguments, port, error] : cases) {
+        const ToolRun run = Melodeck(arguments, port);
+        EXPECT_EQ(run.exitCode, 1) << error.toStdString();
+        EXPECT_EQ(run.err, QStringLiteral("melodeck: ") + error + u'\n');
         EXPECT_TRUE(run.out.isEmpty()) << run.out.toStdString();
     }
 }
@@ -181,15 +155,8 @@ TEST_F(MelodeckTest, InfoShowsTheCatalogueAndOptionsAndRawShowsThePackets)
 
 TEST_F(MelodeckTest, PagesShowTheCatalogueInEachOrder)
 {
-    const struct
-    {
-        QStringList arguments;
-        const char *order;
-        int page;
-        int pages;
-        int first; // the first song of the page in that order
-        int count;
-    } cases[] = {
+    // Arguments, order, page, page count, and the first song and song count shown in that order.
+    const std::tuple<QStringList, const char *, int, int, int, int> cases[] = {
         {{"page", "--size", "4"}, "number", 0, 2, 0, 4},
         {{"page", "--size", "4", "next"}, "number", 1, 2, 4, 2},
         {{"page", "--size", "4", "--page", "1", "next"}, "number", 1, 2, 4, 2},
@@ -199,15 +166,15 @@ TEST_F(MelodeckTest, PagesShowTheCatalogueInEachOrder)
         {{"page", "--sort", "extra", "--size", "5", "--page", "7"}, "extra", 7, 2, 0, 0},
     };
     const QString list = server.DataFile(QStringLiteral("orvabook.txt"));
-    for (const auto &c : cases) {
+    for (const auto &[arguments, order, page, pages, first, count] : cases) {
         QString expected = QStringLiteral("page\t%1\npages\t%2\nnumber\ttitle\tartist\textra\n")
-                               .arg(c.page)
-                               .arg(c.pages);
-        for (const QString &song : Dump(list, QLatin1String(c.order)).mid(c.first, c.count))
+                               .arg(page)
+                               .arg(pages);
+        for (const QString &song : Dump(list, QLatin1String(order)).mid(first, count))
             expected += song.section(u'\t', 0, 3) + u'\n';
-        const ToolRun run = Terminal(c.arguments);
+        const ToolRun run = Terminal(arguments);
         EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
-        EXPECT_EQ(run.out, expected) << c.arguments.join(u' ').toStdString();
+        EXPECT_EQ(run.out, expected) << arguments.join(u' ').toStdString();
     }
 }
 
@@ -229,11 +196,7 @@ TEST_F(MelodeckTest, DownloadWritesAListTheServerLoadsBack)
 TEST_F(MelodeckTest, QueueAndKeysReachTheListeningLocalClient)
 {
     Listen();
-    const struct
-    {
-        QStringList arguments;
-        const char *out;
-    } steps[] = {
+    const std::pair<QStringList, const char *> steps[] = {
         {{"add", "12", "--key", "-2", "--name", "Abc"}, ""},
         {{"add", "45", "--head"}, ""},
         {{"book"}, "numberkey\t0\nqueued\t45\t12\n"},
@@ -244,10 +207,10 @@ TEST_F(MelodeckTest, QueueAndKeysReachTheListeningLocalClient)
         {{"del", "99", "--index", "0", "--count", "1"}, ""},
         {{"book"}, "numberkey\t42\nqueued\n"},
     };
-    for (const auto &step : steps) {
-        const ToolRun run = Terminal(step.arguments);
+    for (const auto &[arguments, out] : steps) {
+        const ToolRun run = Terminal(arguments);
         EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
-        EXPECT_EQ(run.out, QLatin1String(step.out)) << step.arguments.join(u' ').toStdString();
+        EXPECT_EQ(run.out, QLatin1String(out)) << arguments.join(u' ').toStdString();
     }
     // The local client is station 0 and the terminal at 127.0.0.2 station 1.
     const QString expected =
@@ -267,12 +230,7 @@ TEST_F(MelodeckTest, QueueAndKeysReachTheListeningLocalClient)
 
 TEST_F(MelodeckTest, FavouriteListsChangeAsAsked)
 {
-    const struct
-    {
-        QStringList arguments;
-        int exitCode;
-        const char *out;
-    } steps[] = {
+    const std::tuple<QStringList, int, const char *> steps[] = {
         {{"fav", "new", "Mine"}, 0, ""},
         {{"fav", "new", "Mine"}, 1, ""},
         {{"fav", "set", "Mine", "12", "45"}, 0, ""},
@@ -283,10 +241,10 @@ TEST_F(MelodeckTest, FavouriteListsChangeAsAsked)
         {{"fav", "set", "Mine"}, 0, ""},
         {{"fav", "get", "Mine"}, 0, "songs\n"},
     };
-    for (const auto &step : steps) {
-        const ToolRun run = Terminal(step.arguments);
-        EXPECT_EQ(run.exitCode, step.exitCode) << step.arguments.join(u' ').toStdString();
-        EXPECT_EQ(run.out, QLatin1String(step.out)) << run.err.toStdString();
+    for (const auto &[arguments, exitCode, out] : steps) {
+        const ToolRun run = Terminal(arguments);
+        EXPECT_EQ(run.exitCode, exitCode) << arguments.join(u' ').toStdString();
+        EXPECT_EQ(run.out, QLatin1String(out)) << run.err.toStdString();
     }
 }
 

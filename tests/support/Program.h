@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QProcess>
+#include <utility>
+
+// Changes to the environment: name and value, a null value removing the variable.
+using EnvChanges = QList<std::pair<QString, QString>>;
+
+// This process's environment with `changes` made.
+inline QProcessEnvironment Environment(const EnvChanges &changes)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const auto &[name, value] : changes)
+        value.isNull() ? environment.remove(name) : environment.insert(name, value);
+    return environment;
+}
+
+// How a command-line program ended (-1: not normally, or not within two
+// minutes) and what it printed.
+struct ToolRun
+{
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+inline ToolRun RunProgram(const QString &program, const QStringList &arguments,
+                          const EnvChanges &environment = {})
+{
+    QProcess process;
+    process.setProcessEnvironment(Environment(environment));
+    process.start(program, arguments);
+    if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit)
+        return {};
+    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+            QString::fromUtf8(process.readAllStandardError())};
+}
