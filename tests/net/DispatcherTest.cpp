@@ -1,7 +1,3 @@
-#include "catalogue/SongCatalogue.h"
-#include "protocol/Replies.h"
-#include "queue/FavoriteStore.h"
-#include "queue/ReservationQueue.h"
 #include "tests/net/InProcessServer.h"
 
 using DispatcherTest = InProcessServer;

@@ -1,7 +1,3 @@
-#include "catalogue/SongCatalogue.h"
-#include "protocol/Replies.h"
-#include "queue/FavoriteStore.h"
-#include "queue/ReservationQueue.h"
 #include "tests/net/InProcessServer.h"
 
 #include <QTcpSocket>
@@ -21,13 +17,6 @@ protected:
                     "|Artist " + QByteArray::number(n % 7) + "\n";
         WriteFileBytes(home.dataFolder() + u"/orvabook.txt"_qs, list);
     }
-    static QList<quint32> PushedNumbers(const QByteArray &queueList)
-    {
-        QList<quint32> numbers;
-        for (const QueueItem &item : Packet::QueueWire::Decode(queueList).items)
-            numbers.append(item.number);
-        return numbers;
-    }
     // Channels that exist as objects, deleted ones gone once the loop ran.
     int LiveChannels()
     {
@@ -44,12 +33,8 @@ TEST_F(FaultTest, HostileTerminalsCostTheOthersNothing)
     auto good = Terminal(0);
     auto local = Connect(QHostAddress::LocalHost);
     const QByteArray add = Reserve(55);
-    const struct
-    {
-        const char *name;
-        QByteArray bytes;
-        bool leaves; // disconnects right after sending
-    } attacks[] = {
+    // Each attack's name, its bytes, and whether it disconnects right after sending.
+    const std::tuple<const char *, QByteArray, bool> attacks[] = {
         {"garbage", QByteArray(5000, '\x5A'), false},
         {"oversize", Hex("4F525641 00000140 00004000 00000000"), false},
         {"wrapping", Hex("4F525641 00000140 FFFFFFFF 00000000") + QByteArray(64, 'x'), false},
@@ -58,18 +43,18 @@ TEST_F(FaultTest, HostileTerminalsCostTheOthersNothing)
         {"mid-packet", add.left(30), true},
     };
     int n = 1;
-    for (const auto &attack : attacks) {
-        SCOPED_TRACE(attack.name);
+    for (const auto &[name, bytes, leaves] : attacks) {
+        SCOPED_TRACE(name);
         auto hostile = Terminal(n++);
-        hostile->Send(attack.bytes);
-        if (attack.leaves)
+        hostile->Send(bytes);
+        if (leaves)
             hostile->Disconnect();
         EXPECT_EQ(Packet::NumberResult::Decode(Ask(*good, add)).number, 55u);
         // The last push shows the whole queue, the new reservation included.
         QList<quint32> pushed;
         EXPECT_TRUE(WaitUntil([&] {
             if (const auto packet = local->ReadPacket(50))
-                pushed = PushedNumbers(*packet);
+                pushed = QueuedNumbers(*packet);
             return pushed.size() == app->queue().count();
         }));
         EXPECT_EQ(pushed.count(55u), pushed.size());

@@ -2,11 +2,16 @@
 
 #include "app/RARAZAdi.h"
 #include "base/EventLog.h"
+#include "catalogue/SongCatalogue.h"
 #include "client/MelodeckClient.h"
 #include "net/CClientSocket.h"
+#include "net/ChannelList.h"
 #include "net/MelodeckServer.h"
 #include "protocol/QueueWire.h"
+#include "protocol/Replies.h"
 #include "protocol/Requests.h"
+#include "queue/FavoriteStore.h"
+#include "queue/ReservationQueue.h"
 #include "tests/support/LogCapture.h"
 #include "tests/support/Requests.h"
 #include "tests/support/ServerProcess.h"
@@ -15,7 +20,8 @@
 
 // A whole server in this process, listening on a free port, with terminals
 // connecting from distinct loopback addresses. Its catalogue holds songs 12
-// and 7 unless PrepareDataFolder says otherwise.
+// and 7 unless PrepareDataFolder says otherwise. It brings the server's parts
+// and packets along, which its tests look into.
 class InProcessServer : public ::testing::Test
 {
 protected:
@@ -84,15 +90,20 @@ protected:
         client.Send(request);
         return client.ReadPacket().value_or(QByteArray());
     }
+    // The song numbers of a QueueList packet.
+    static QList<quint32> QueuedNumbers(const QByteArray &queueList)
+    {
+        QList<quint32> numbers;
+        for (const QueueItem &item : Packet::QueueWire::Decode(queueList).items)
+            numbers.append(item.number);
+        return numbers;
+    }
     // The song numbers of the next packet the local client receives, a QueueList.
     static QList<quint32> Pushed(MelodeckClient &local)
     {
         const QByteArray packet = local.ReadPacket(10000).value_or(QByteArray());
         EXPECT_EQ(At(packet, 4), Cmd::QueueList);
-        QList<quint32> numbers;
-        for (const QueueItem &item : Packet::QueueWire::Decode(packet).items)
-            numbers.append(item.number);
-        return numbers;
+        return QueuedNumbers(packet);
     }
 
     TempHome home;

@@ -1,5 +1,3 @@
-#include "protocol/Replies.h"
-#include "queue/ReservationQueue.h"
 #include "tests/net/InProcessServer.h"
 
 using ServerTest = InProcessServer;

@@ -1,12 +1,9 @@
-#include "catalogue/SongCatalogue.h"
-#include "net/ChannelList.h"
-#include "protocol/Replies.h"
-#include "protocol/Requests.h"
 #include "tests/net/InProcessServer.h"
 #include "tools/SongListWriter.h"
 
 #include <QFile>
 #include <algorithm>
+#include <array>
 
 namespace {
 
@@ -73,24 +70,20 @@ TEST_F(SongBookTest, PagesWalkTheBookInEachOrder)
     const auto byNumber = [](const SongRecord &r) {
         return std::u16string{char16_t(r.number >> 16), char16_t(r.number)};
     };
-    const struct
-    {
-        qint32 mode;
-        std::function<std::u16string(const SongRecord &)> key;
-    } orders[] = {
+    const std::pair<qint32, std::function<std::u16string(const SongRecord &)>> orders[] = {
         {0, byNumber},
         {1, [&](const SongRecord &r) { return units(SongCatalogue::TitleKey(r.TitleText())); }},
         {2, [&](const SongRecord &r) { return units(r.ArtistText()); }},
         {3, [&](const SongRecord &r) { return units(r.ExtraText()); }},
         {7, byNumber},
     };
-    for (const auto &order : orders) {
-        SCOPED_TRACE(order.mode);
-        t->Send(Packet::SetBookView{order.mode, 20, 0, {}}.Encode());
-        const auto first = Page(*t, Packet::RequestPage::kPrevious, order.mode);
-        const auto second = Page(*t, Packet::RequestPage::kNext, order.mode);
-        const auto last = Page(*t, Packet::RequestPage::kNext, order.mode);
-        const auto beyond = Page(*t, Packet::RequestPage::kNext, order.mode);
+    for (const auto &[mode, key] : orders) {
+        SCOPED_TRACE(mode);
+        t->Send(Packet::SetBookView{mode, 20, 0, {}}.Encode());
+        const auto first = Page(*t, Packet::RequestPage::kPrevious, mode);
+        const auto second = Page(*t, Packet::RequestPage::kNext, mode);
+        const auto last = Page(*t, Packet::RequestPage::kNext, mode);
+        const auto beyond = Page(*t, Packet::RequestPage::kNext, mode);
         EXPECT_EQ(QList<int>({first.currentPage, second.currentPage, last.currentPage,
                               beyond.currentPage, last.pageCount}),
                   QList<int>({0, 1, 2, 2, 3}));
@@ -98,8 +91,8 @@ TEST_F(SongBookTest, PagesWalkTheBookInEachOrder)
         const QList<SongRecord> book = first.songs + second.songs + last.songs;
         ASSERT_EQ(book.size(), 45);
         EXPECT_TRUE(std::is_sorted(book.begin(), book.end(),
-                                   [&](auto &a, auto &b) { return order.key(a) < order.key(b); }));
-        if (order.mode != 1)
+                                   [&](auto &a, auto &b) { return key(a) < key(b); }));
+        if (mode != 1)
             continue;
         // A prefix sorts first, "A " and "The " are dropped but "An " is not,
         // and equal keys sit together.
@@ -120,21 +113,20 @@ TEST_F(SongBookTest, PagesWalkTheBookInEachOrder)
 TEST_F(SongBookTest, BookViewClampsSizeAndCountsPages)
 {
     auto t = Terminal(0);
-    const struct
-    {
-        qint32 size, page, storedSize, pageCount, songsShown;
-    } cases[] = {{0, 0, 20, 3, 20}, {-5, 1, 20, 3, 20}, {21, 2, 20, 3, 5}, {7, 6, 7, 7, 3},
-                 {1, 44, 1, 45, 1}, {7, -3, 7, 7, 0},   {20, 3, 20, 3, 0}};
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.size);
-        t->Send(Packet::SetBookView{2, c.size, c.page, QByteArray(64, 's')}.Encode());
-        const auto page = Page(*t, 0, 2);
+    // Size and page sent; the size stored, the page count and the songs shown.
+    const std::array<qint32, 5> cases[] = {{0, 0, 20, 3, 20}, {-5, 1, 20, 3, 20}, {21, 2, 20, 3, 5},
+                                           {7, 6, 7, 7, 3},   {1, 44, 1, 45, 1},  {7, -3, 7, 7, 0},
+                                           {20, 3, 20, 3, 0}};
+    for (const auto &[size, page, storedSize, pageCount, songsShown] : cases) {
+        SCOPED_TRACE(size);
+        t->Send(Packet::SetBookView{2, size, page, QByteArray(64, 's')}.Encode());
+        const auto shown = Page(*t, 0, 2);
         const CClientSocket *channel = app->channels().at(0);
-        EXPECT_EQ(channel->pageSize, c.storedSize);
+        EXPECT_EQ(channel->pageSize, storedSize);
         EXPECT_EQ(channel->searchText, QByteArray(64, 's'));
-        EXPECT_EQ(page.pageCount, c.pageCount);
-        EXPECT_EQ(page.currentPage, c.page);
-        EXPECT_EQ(page.songs.size(), c.songsShown);
+        EXPECT_EQ(shown.pageCount, pageCount);
+        EXPECT_EQ(shown.currentPage, page);
+        EXPECT_EQ(shown.songs.size(), songsShown);
     }
     // A fresh terminal has no page size yet: it cannot move and sees nothing.
     auto fresh = Terminal(1);
@@ -224,24 +216,20 @@ TEST_F(SongBookTest, EveryFileKindDownloadsTheSongsItHolds)
     };
     // Text lists in three encodings, a matching pair, and a pair whose .idx
     // stamp (bytes 4-7) says another version.
-    const struct
-    {
-        const char *name;
-        Encoding encoding;
-        bool staleIdx = false;
-    } files[] = {{"utf16.txt", Encoding::Utf16Le},
-                 {"utf8.txt", Encoding::Utf8WithMark},
-                 {"ansi.txt", Encoding::Ansi},
-                 {"pair.dat", {}},
-                 {"stale.dat", {}, true}};
-    for (const auto &f : files) {
-        SCOPED_TRACE(f.name);
-        const QString path = home.file(QString::fromLatin1(f.name));
+    const std::tuple<const char *, Encoding, bool> files[] = {
+        {"utf16.txt", Encoding::Utf16Le, false},
+        {"utf8.txt", Encoding::Utf8WithMark, false},
+        {"ansi.txt", Encoding::Ansi, false},
+        {"pair.dat", {}, false},
+        {"stale.dat", {}, true}};
+    for (const auto &[name, encoding, staleIdx] : files) {
+        SCOPED_TRACE(name);
+        const QString path = home.file(QString::fromLatin1(name));
         const bool dat = path.endsWith(u".dat");
         ASSERT_EQ(dat ? SongListWriter::WriteRecordFiles(path, songs, 0x1234)
-                      : SongListWriter::WriteTextList(path, songs, f.encoding),
+                      : SongListWriter::WriteTextList(path, songs, encoding),
                   QString());
-        if (f.staleIdx) {
+        if (staleIdx) {
             QFile idx(SongListWriter::LanguageFilePath(path));
             ASSERT_TRUE(idx.open(QIODevice::ReadWrite) && idx.seek(4) && idx.write("\x99", 1));
         }
@@ -251,7 +239,7 @@ TEST_F(SongBookTest, EveryFileKindDownloadsTheSongsItHolds)
             EXPECT_EQ(items[i].number, QString::number(songs[i].number));
             EXPECT_EQ(items[i].title, songs[i].title);
             EXPECT_EQ(items[i].artist, songs[i].artist);
-            EXPECT_EQ(items[i].language, f.staleIdx ? u"eng"_qs : songs[i].language);
+            EXPECT_EQ(items[i].language, staleIdx ? u"eng"_qs : songs[i].language);
         }
     }
     // 100 bytes of the last record: its number and the first 48 title bytes.
