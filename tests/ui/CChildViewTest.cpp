@@ -21,12 +21,8 @@ TEST_F(ChildViewTest, FullLogKeepsItsRowsAndShowsTheNewestLineLast)
 
 TEST_F(ChildViewTest, OnlyAMouseClickChangesTheShownList)
 {
-    const struct
-    {
-        int click; // -1: the right arrow key, -2: the left one
-        int current;
-        CListCtrlEx *shown;
-    } steps[] = {
+    // The tab clicked (-1: the right arrow key, -2: the left one), the current tab, the list shown.
+    const std::tuple<int, int, CListCtrlEx *> steps[] = {
         {-1, 1, &view().queueView()},   {-1, 2, &view().queueView()},
         {1, 1, &view().favoriteView()}, {-2, 0, &view().favoriteView()},
         {2, 2, &view().logView()},      {2, 2, &view().logView()},
@@ -35,13 +31,14 @@ TEST_F(ChildViewTest, OnlyAMouseClickChangesTheShownList)
     tabs().setFocus();
     for (const auto &step : steps) {
         SCOPED_TRACE("step " + std::to_string(&step - steps));
-        if (step.click >= 0)
-            ClickTab(step.click);
+        const auto &[click, current, shown] = step;
+        if (click >= 0)
+            ClickTab(click);
         else
-            QTest::keyClick(&tabs(), step.click == -1 ? Qt::Key_Right : Qt::Key_Left);
-        EXPECT_EQ(tabs().currentIndex(), step.current);
+            QTest::keyClick(&tabs(), click == -1 ? Qt::Key_Right : Qt::Key_Left);
+        EXPECT_EQ(tabs().currentIndex(), current);
         for (CListCtrlEx *list : {&view().queueView(), &view().favoriteView(), &view().logView()})
-            EXPECT_EQ(list->isHidden(), list != step.shown) << list->viewName().toStdString();
+            EXPECT_EQ(list->isHidden(), list != shown) << list->viewName().toStdString();
     }
 }
 
@@ -54,13 +51,9 @@ TEST_F(ChildViewTest, PopupMenuDependsOnTheListAndItsSelection)
     auto terminal = Terminal(0);
     ASSERT_TRUE(WaitForClientRows(1));
 
-    const struct
-    {
-        QString viewName;
-        int selectedRow;      // -1: none
-        QString clientStatus; // written into the terminal's row first, when not null
-        QStringList items;    // empty: no menu
-    } cases[] = {
+    // The list, its selected row (-1: none), a status written into the terminal's row first
+    // when not null, and the menu's items (none: no menu).
+    const std::tuple<QString, int, QString, QStringList> cases[] = {
         {u"LogView"_qs, 0, {}, {}},
         {u"QueueView"_qs, -1, {}, {}},
         {u"QueueView"_qs, 1, {}, {u"Delete"_qs}},
@@ -70,21 +63,21 @@ TEST_F(ChildViewTest, PopupMenuDependsOnTheListAndItsSelection)
         {u"ClientView"_qs, 0, u"busy"_qs, {u"On"_qs}},
         {u"ClientView"_qs, -1, {}, {}},
     };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.viewName.toStdString() + " row " + std::to_string(c.selectedRow));
+    for (const auto &[viewName, selectedRow, clientStatus, items] : cases) {
+        SCOPED_TRACE(viewName.toStdString() + " row " + std::to_string(selectedRow));
         for (CListCtrlEx *list : {&view().logView(), &view().queueView(), &view().favoriteView(),
                                   &view().clientView()}) {
             list->clearSelection();
-            if (c.selectedRow >= 0 && list->viewName() == c.viewName)
-                list->selectRow(c.selectedRow);
+            if (selectedRow >= 0 && list->viewName() == viewName)
+                list->selectRow(selectedRow);
         }
-        if (!c.clientStatus.isNull())
-            app->clientRows().setCell(0, 2, c.clientStatus);
-        const std::unique_ptr<QMenu> menu = view().MakeRowPopupMenu(c.viewName);
-        QStringList items;
+        if (!clientStatus.isNull())
+            app->clientRows().setCell(0, 2, clientStatus);
+        const std::unique_ptr<QMenu> menu = view().MakeRowPopupMenu(viewName);
+        QStringList shown;
         for (const QAction *action : menu ? menu->actions() : QList<QAction *>())
-            items.append(action->text());
-        EXPECT_EQ(items, c.items);
+            shown.append(action->text());
+        EXPECT_EQ(shown, items);
     }
 }
 
@@ -93,26 +86,22 @@ TEST_F(ChildViewTest, AcceptingAsksAndStampsOnlyOnYes)
     Reserve(1, 1001);
     Reserve(3, 1002);
     const QString question = u"Accept Song|Accept [ 3 1002 ]?"_qs;
-    const struct
-    {
-        bool answer;
-        int selectedRow;
-        bool asked, stamped;
-    } cases[] = {{true, -1, false, false}, {false, 1, true, false}, {true, 1, true, true}};
-    for (const auto &c : cases) {
-        SCOPED_TRACE("answer " + std::to_string(c.answer) + " row " +
-                     std::to_string(c.selectedRow));
+    // The answer, the selected row; whether it was asked and the entry stamped.
+    const std::tuple<bool, int, bool, bool> cases[] = {
+        {true, -1, false, false}, {false, 1, true, false}, {true, 1, true, true}};
+    for (const auto &[reply, selectedRow, asked, stamped] : cases) {
+        SCOPED_TRACE("answer " + std::to_string(reply) + " row " + std::to_string(selectedRow));
         questions.clear();
-        answer = c.answer;
+        answer = reply;
         view().queueView().clearSelection();
-        if (c.selectedRow >= 0)
-            view().queueView().selectRow(c.selectedRow);
+        if (selectedRow >= 0)
+            view().queueView().selectRow(selectedRow);
         view().AcceptSelectedReservation();
-        EXPECT_EQ(questions, c.asked ? QStringList{question} : QStringList());
+        EXPECT_EQ(questions, asked ? QStringList{question} : QStringList());
         const QDateTime accepted = app->queue().entry(1).acceptedAt.ToDateTime();
-        EXPECT_EQ(accepted.isValid(), c.stamped);
+        EXPECT_EQ(accepted.isValid(), stamped);
         EXPECT_EQ(app->queue().rows().cell(1, ReservationQueue::StatusColumn),
-                  c.stamped ? FormatTimeStamp(accepted) : QString());
+                  stamped ? FormatTimeStamp(accepted) : QString());
     }
     EXPECT_FALSE(app->queue().entry(0).acceptedAt.isValid());
 

@@ -23,21 +23,17 @@ TEST(CListCtrlExTest, RowsAreFilledAlikeSelectedOrNotUpToTheClientWidth)
     list.selectRow(1);
     ASSERT_EQ(list.FirstSelectedRow(), 1);
 
-    const struct
-    {
-        bool clientWidthSelect;
-        int row, x; // columns end at x = 150
-        QColor expected;
-    } cases[] = {
+    // Client-width select, row and x (columns end at x = 150); the colour there.
+    const std::tuple<bool, int, int, QColor> cases[] = {
         {true, 1, 300, rowFill}, // the selected row, past the last column
         {true, 1, 130, rowFill}, // the selected row's empty cell
         {true, 0, 390, rowFill},  {false, 0, 300, background},
         {false, 1, 130, rowFill}, {true, 5, 300, background}, // no such row
     };
-    for (const auto &c : cases) {
-        SCOPED_TRACE("row " + std::to_string(c.row) + " x " + std::to_string(c.x));
-        list.setClientWidthSelect(c.clientWidthSelect);
-        const int y = c.row * list.rowHeight(0) + list.rowHeight(0) / 2;
-        EXPECT_EQ(list.viewport()->grab().toImage().pixelColor(c.x, y), c.expected);
+    for (const auto &[clientWidthSelect, row, x, expected] : cases) {
+        SCOPED_TRACE("row " + std::to_string(row) + " x " + std::to_string(x));
+        list.setClientWidthSelect(clientWidthSelect);
+        const int y = row * list.rowHeight(0) + list.rowHeight(0) / 2;
+        EXPECT_EQ(list.viewport()->grab().toImage().pixelColor(x, y), expected);
     }
 }

@@ -1,6 +1,3 @@
-#include "net/CClientSocket.h"
-#include "net/ChannelList.h"
-#include "tests/support/Requests.h"
 #include "tests/ui/WindowTest.h"
 
 #include <QApplication>
@@ -163,21 +160,18 @@ TEST_F(MainFrameTest, UserImagesAreSixteenPixelTilesOfASmallEnoughBitmap)
         return bytes;
     };
     const QString path = home.file(u"UserImages.bmp"_qs);
-    const struct
-    {
-        QByteArray bytes; // empty: no file
-        int images;
-    } cases[] = {{{}, 0},
-                 {bitmap(48, 16), 3},
-                 {bitmap(40, 20), 2}, // a partial tile is left out
-                 {bitmap(64, 8), 0},
-                 {QByteArray("BM not a bitmap"), 0},
-                 {bitmap(700, 400), 0}}; // 840,054 bytes: over 819,200
-    for (const auto &c : cases) {
-        SCOPED_TRACE(std::to_string(c.bytes.size()) + " bytes");
+    const std::pair<QByteArray, int> cases[] = {
+        {{}, 0}, // no file
+        {bitmap(48, 16), 3},
+        {bitmap(40, 20), 2}, // a partial tile is left out
+        {bitmap(64, 8), 0},
+        {QByteArray("BM not a bitmap"), 0},
+        {bitmap(700, 400), 0}}; // 840,054 bytes: over 819,200
+    for (const auto &[bytes, images] : cases) {
+        SCOPED_TRACE(std::to_string(bytes.size()) + " bytes");
         QFile::remove(path);
-        if (!c.bytes.isEmpty())
-            WriteFileBytes(path, c.bytes);
-        EXPECT_EQ(CMainFrame::LoadUserImages(path).size(), c.images);
+        if (!bytes.isEmpty())
+            WriteFileBytes(path, bytes);
+        EXPECT_EQ(CMainFrame::LoadUserImages(path).size(), images);
     }
 }

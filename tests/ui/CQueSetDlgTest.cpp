@@ -42,14 +42,9 @@ TEST_F(QueSetDlgTest, ControlsShowTheOptions)
 // arrow keys within 1..30.
 TEST_F(QueSetDlgTest, OkStoresTheModeAndTheNumber)
 {
-    const struct
-    {
-        int remocon, users;
-        QString typed;
-        int steps; // arrow key presses: up when positive
-        QString shown;
-        int storedRemocon, storedUsers;
-    } cases[] = {
+    // Remocon and Users before; the text typed, arrow key presses (up when positive);
+    // the text shown, and Remocon and Users stored.
+    const std::tuple<int, int, QString, int, QString, int, int> cases[] = {
         {5, 3, {}, 0, u"3"_qs, 0, 3},
         {2, 3, u"45"_qs, 0, u"45"_qs, 2, 30},
         {1, 3, u"-1"_qs, 0, u"-1"_qs, 1, -1},
@@ -60,21 +55,21 @@ TEST_F(QueSetDlgTest, OkStoresTheModeAndTheNumber)
         {2, 2, {}, -3, u"1"_qs, 2, 1},
         {2, 4, u"99"_qs, 1, u"5"_qs, 2, 5},
     };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.shown.toStdString());
+    for (const auto &[remocon, users, typed, steps, shown, storedRemocon, storedUsers] : cases) {
+        SCOPED_TRACE(shown.toStdString());
         QueConfig config;
-        config.Remocon = c.remocon;
-        config.Users = c.users;
+        config.Remocon = remocon;
+        config.Users = users;
         CQueSetDlg dialog(config);
-        if (!c.typed.isNull())
-            dialog.usersEdit().setText(c.typed);
-        for (int i = 0; i < std::abs(c.steps); ++i)
-            QTest::keyClick(&dialog.usersEdit(), c.steps > 0 ? Qt::Key_Up : Qt::Key_Down);
-        EXPECT_EQ(dialog.usersEdit().text(), c.shown);
+        if (!typed.isNull())
+            dialog.usersEdit().setText(typed);
+        for (int i = 0; i < std::abs(steps); ++i)
+            QTest::keyClick(&dialog.usersEdit(), steps > 0 ? Qt::Key_Up : Qt::Key_Down);
+        EXPECT_EQ(dialog.usersEdit().text(), shown);
         dialog.button(CQueSetDlg::IdOk)->click();
         EXPECT_EQ(dialog.result(), QDialog::Accepted);
-        EXPECT_EQ(config.Remocon, c.storedRemocon);
-        EXPECT_EQ(config.Users, c.storedUsers);
+        EXPECT_EQ(config.Remocon, storedRemocon);
+        EXPECT_EQ(config.Users, storedUsers);
     }
 }
 

@@ -1,6 +1,5 @@
 #include "ui/CSendMsgDlg.h"
 
-#include "protocol/Replies.h"
 #include "tests/ui/WindowTest.h"
 #include "ui/CAboutDlg.h"
 
@@ -48,32 +47,27 @@ TEST_F(SendMsgDlgTest, SendsTheFirst40CharactersToTheTickedStations)
     auto local = Connect(QHostAddress::LocalHost);
     const QString fifty = QString(u"0123456789"_qs).repeated(5);
     const QString noticePrefix = QApplication::applicationName() + u'|';
-    const struct
-    {
-        QString text;
-        QList<int> ticked;
-        QString notice, atTerminal, atLocal;
-    } cases[] = {
+    // Text and ticked rows; the notice shown, and what the terminal and the local client get.
+    const std::tuple<QString, QList<int>, QString, QString, QString> cases[] = {
         {{}, {0, 1}, u"Input Empty."_qs, u"-"_qs, u"-"_qs},
         {u"Hello"_qs, {}, u"Station not selected."_qs, u"-"_qs, u"-"_qs},
         {fifty, {1}, {}, u"-"_qs, fifty.left(40)},
         {u"Closing soon"_qs, {0, 1}, {}, u"Closing soon"_qs, u"Closing soon"_qs},
     };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.text.toStdString());
+    for (const auto &[text, ticked, notice, atTerminal, atLocal] : cases) {
+        SCOPED_TRACE(text.toStdString());
         notices.clear();
         auto dialog = Open();
         ASSERT_EQ(dialog->stationList().topLevelItemCount(), 2);
         EXPECT_EQ(dialog->stationList().topLevelItem(0)->text(0), u"Stattion 0 : 127.0.0.2");
         EXPECT_EQ(dialog->stationList().topLevelItem(1)->text(0), u"Stattion 1 : localhost");
-        dialog->messageEdit().setPlainText(c.text);
-        for (int row : c.ticked)
+        dialog->messageEdit().setPlainText(text);
+        for (int row : ticked)
             Tick(*dialog, row);
         dialog->sendButton().click();
-        EXPECT_EQ(notices,
-                  c.notice.isEmpty() ? QStringList() : QStringList{noticePrefix + c.notice});
-        EXPECT_EQ(Received(*terminal), c.atTerminal);
-        EXPECT_EQ(Received(*local), c.atLocal);
+        EXPECT_EQ(notices, notice.isEmpty() ? QStringList() : QStringList{noticePrefix + notice});
+        EXPECT_EQ(Received(*terminal), atTerminal);
+        EXPECT_EQ(Received(*local), atLocal);
     }
     EXPECT_FALSE(app->server().SendStationMessage(u"127.0.0.9", u"x"_qs));
 }

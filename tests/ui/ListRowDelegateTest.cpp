@@ -7,13 +7,8 @@ TEST(ListRowDelegateTest, FitTextKeepsTheLongestPrefixThatFitsWithItsAllowance)
     // Every character 10 pixels wide, so "..." is 30.
     const auto tenPerChar = [](QStringView text) { return int(text.size()) * 10; };
     const QString long300(300, u'a');
-    const struct
-    {
-        QString text;
-        int width, allowance;
-        QString drawn;
-        bool shortened;
-    } cases[] = {
+    // Text, column width and allowance; the text drawn and whether it was shortened.
+    const std::tuple<QString, int, int, QString, bool> cases[] = {
         {u""_qs, 0, 12, u""_qs, false},
         {u"abc"_qs, 34, 4, u"abc"_qs, false},      // 30 + 4 fits exactly
         {u"abc"_qs, 33, 4, u"a..."_qs, true},      // no prefix fits: the first character stays
@@ -23,23 +18,18 @@ TEST(ListRowDelegateTest, FitTextKeepsTheLongestPrefixThatFitsWithItsAllowance)
         {long300, 100000, 12, QString(259, u'a'), false}, // only 259 characters are drawn
         {long300, 100, 12, u"aaaaa..."_qs, true},
     };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.text.left(20).toStdString() + " in " + std::to_string(c.width));
-        const auto fitted = ListRowDelegate::FitText(c.text, c.width, c.allowance, tenPerChar);
-        EXPECT_EQ(fitted.text, c.drawn);
-        EXPECT_EQ(fitted.shortened, c.shortened);
+    for (const auto &[text, width, allowance, drawn, shortened] : cases) {
+        SCOPED_TRACE(text.left(20).toStdString() + " in " + std::to_string(width));
+        const auto fitted = ListRowDelegate::FitText(text, width, allowance, tenPerChar);
+        EXPECT_EQ(fitted.text, drawn);
+        EXPECT_EQ(fitted.shortened, shortened);
     }
 }
 
 TEST(ListRowDelegateTest, ColumnZeroFollowsTheListOthersTheirFormatUntilShortened)
 {
-    const struct
-    {
-        int column, firstColumnAlign;
-        Qt::Alignment format;
-        bool shortened;
-        Qt::Alignment horizontal;
-    } cases[] = {
+    // Column, column 0's alignment setting, format and shortening; the horizontal alignment.
+    const std::tuple<int, int, Qt::Alignment, bool, Qt::Alignment> cases[] = {
         {0, 0, Qt::AlignRight, false, Qt::AlignLeft},
         {0, 1, Qt::AlignLeft, false, Qt::AlignRight},
         {0, 2, Qt::AlignLeft, true, Qt::AlignHCenter}, // column 0 keeps its setting when cut
@@ -49,12 +39,11 @@ TEST(ListRowDelegateTest, ColumnZeroFollowsTheListOthersTheirFormatUntilShortene
         {3, 0, Qt::AlignRight, true, Qt::AlignLeft},
         {4, 2, Qt::AlignHCenter, true, Qt::AlignLeft},
     };
-    for (const auto &c : cases) {
-        SCOPED_TRACE("column " + std::to_string(c.column) + " align " +
-                     std::to_string(c.firstColumnAlign));
-        EXPECT_EQ(
-            ListRowDelegate::TextAlignment(c.column, c.firstColumnAlign, c.format, c.shortened),
-            c.horizontal | Qt::AlignVCenter);
+    for (const auto &[column, firstColumnAlign, format, shortened, horizontal] : cases) {
+        SCOPED_TRACE("column " + std::to_string(column) + " align " +
+                     std::to_string(firstColumnAlign));
+        EXPECT_EQ(ListRowDelegate::TextAlignment(column, firstColumnAlign, format, shortened),
+                  horizontal | Qt::AlignVCenter);
     }
     // Insets: 2 pixels in column 0, 6 elsewhere; a 0-wide cell's text starts 6 pixels in.
     EXPECT_EQ(ListRowDelegate::TextRect({10, 5, 100, 20}, 0), QRect(12, 5, 96, 20));

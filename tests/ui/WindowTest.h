@@ -1,7 +1,5 @@
 #pragma once
 
-#include "queue/FavoriteStore.h"
-#include "queue/ReservationQueue.h"
 #include "tests/net/InProcessServer.h"
 #include "ui/ApplicationLook.h"
 #include "ui/CChildView.h"
