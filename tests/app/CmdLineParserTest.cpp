@@ -8,12 +8,7 @@
 // One parser reads every line, so each result must replace the one before.
 TEST(CmdLineParser, SplitsLinesAndFindsTheMinimizeOption)
 {
-    const struct
-    {
-        QString line;
-        QStringList arguments;
-        bool minimize;
-    } cases[] = {
+    const std::tuple<QString, QStringList, bool> cases[] = {
         {u"orva -minimize"_qs, {u"orva"_qs, u"-minimize"_qs}, true},
         {u"orva -MINIMIZE"_qs, {u"orva"_qs, u"-MINIMIZE"_qs}, true},
         {u"orva -minimize --minimize"_qs, {u"orva"_qs, u"-minimize"_qs, u"--minimize"_qs}, false},
@@ -31,16 +26,16 @@ TEST(CmdLineParser, SplitsLinesAndFindsTheMinimizeOption)
         {u"   "_qs, {}, false},
     };
     CmdLineParser parser;
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.line.toStdString());
-        parser.Parse(c.line);
-        EXPECT_EQ(parser.arguments(), c.arguments);
-        EXPECT_EQ(parser.count(), c.arguments.size());
-        EXPECT_EQ(parser.minimizeRequested(), c.minimize);
+    for (const auto &[line, arguments, minimize] : cases) {
+        SCOPED_TRACE(line.toStdString());
+        parser.Parse(line);
+        EXPECT_EQ(parser.arguments(), arguments);
+        EXPECT_EQ(parser.count(), arguments.size());
+        EXPECT_EQ(parser.minimizeRequested(), minimize);
         // What the program is given survives the trip through one line.
-        if (!c.arguments.isEmpty()) {
-            parser.Parse(CmdLineParser::Join(c.arguments));
-            EXPECT_EQ(parser.arguments(), c.arguments);
+        if (!arguments.isEmpty()) {
+            parser.Parse(CmdLineParser::Join(arguments));
+            EXPECT_EQ(parser.arguments(), arguments);
         }
     }
 }

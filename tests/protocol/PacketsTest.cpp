@@ -36,13 +36,7 @@ TEST(Packets, RequestAddIsLaidOutAsTerminalsSendIt)
 // end mark are longer than their length fields say.
 TEST(Packets, ReplySizesAgainstTheirLengthFields)
 {
-    const struct
-    {
-        const char *name;
-        QByteArray packet;
-        int size;
-        quint32 length;
-    } cases[] = {
+    const std::tuple<const char *, QByteArray, int, quint32> cases[] = {
         {"ServerInfo", Packet::ServerInfo::From(3, 4, QueConfig()).Encode(), 36, 16},
         {"AddResult", Packet::NumberResult{7}.Encode(Cmd::AddResult), 68, 52},
         {"LoadResult", Packet::LoadResult{1, 2}.Encode(), 68, 52},
@@ -52,16 +46,16 @@ TEST(Packets, ReplySizesAgainstTheirLengthFields)
         {"StationMessage", Packet::StationMessage{QString(50, u'x')}.Encode(), 96, 80},
         {"end mark", Packet::MultiDownloadData::EncodeEndMark(), 24, 4},
     };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.name);
-        EXPECT_EQ(c.packet.size(), c.size);
-        EXPECT_EQ(LengthField(c.packet), c.length);
-        EXPECT_EQ(Packet::WireSize(c.packet.left(20)), c.size);
+    for (const auto &[name, packet, size, length] : cases) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(packet.size(), size);
+        EXPECT_EQ(LengthField(packet), length);
+        EXPECT_EQ(Packet::WireSize(packet.left(20)), size);
     }
     // A zero-item download reply is told apart from the end mark by its start.
     EXPECT_EQ(Packet::WireSize(Hex("4F525641 00008124 00000004 00000000 00000078")), 20);
-    EXPECT_EQ(Packet::StationMessage::Decode(cases[6].packet).text, QString(40, u'x'));
-    EXPECT_EQ(Packet::BookList::Decode(cases[5].packet).numbers.size(), 31);
+    EXPECT_EQ(Packet::StationMessage::Decode(std::get<1>(cases[6])).text, QString(40, u'x'));
+    EXPECT_EQ(Packet::BookList::Decode(std::get<1>(cases[5])).numbers.size(), 31);
 }
 
 // The queue's wire form: QueueList out, and RequestSet back in, cut to the
