@@ -13,7 +13,7 @@ constexpr int kUtf8 = CStdioFileEx::kUtf8CodePage;
 QStringList ReadLines(CStdioFileEx &file)
 {
     QStringList lines;
-    QString line = QStringLiteral("stale");
+    QString line = u"stale"_qs;
     while (file.ReadString(line))
         lines.append(line);
     EXPECT_TRUE(line.isEmpty()) << "the end of the file empties the string";
@@ -46,35 +46,32 @@ TEST_F(TextFileTest, ReadsEachEncodingLineByLineAgainAfterSeekingToTheStart)
 {
     QByteArray split(65535, 'a'); // a sequence split between two read chunks is still valid
     split += "\xC3\xA9 tail";
-    const QString cafe = QStringLiteral(u"Café"), zoe = QStringLiteral(u"Zoë");
+    const QString cafe = u"Café"_qs, zoe = u"Zoë"_qs;
     const QString longLine = QString(4999, u'é') + u'x';
     const std::tuple<QByteArray, QStringList, int> cases[] = {
         // The mark skipped, CR removed, an empty middle line, a last line without LF;
         // U+0A05 and U+0A0A hold byte 0A, which must not be taken for a line feed.
         {Utf16Le(u"ab\r\n\r\n\u0A05\u0A0Ax\r\nend", true),
-         {"ab", "", QStringLiteral(u"\u0A05\u0A0Ax"), "end"},
+         {"ab", "", u"\u0A05\u0A0Ax"_qs, "end"},
          kAnsi},
         {Hex("EF BB BF") + "Caf\xC3\xA9\r\nZo\xC3\xAB", {cafe, zoe}, kUtf8},
         {Hex("EF BB BF") + "ok\n\377bad\nend", {"ok", "", "end"}, kUtf8}, // FF does not convert
         {"Caf\xE9\r\nZo\xEB\n", {cafe, zoe}, kAnsi},
         // Mark-less: UTF-8 only when valid over the whole file and beyond ASCII.
         {"Caf\xC3\xA9\n", {cafe}, kUtf8},
-        {"\xC3(\n", {QStringLiteral(u"Ã(")}, kAnsi},
+        {"\xC3(\n", {u"Ã("_qs}, kAnsi},
         {"plain\n", {"plain"}, kAnsi},
-        {split, {QString(65535, u'a') + QStringLiteral(u"é tail")}, kUtf8},
+        {split, {QString(65535, u'a') + u"é tail"_qs}, kUtf8},
         {"caf\xC3\xA9\n" + QByteArray(200000, 'b') + "\n\xE9\n",
-         {QStringLiteral(u"cafÃ©"), QString(200000, u'b'), QStringLiteral(u"é")},
+         {u"cafÃ©"_qs, QString(200000, u'b'), u"é"_qs},
          kAnsi},
         // Under 2 bytes is no UTF-16; FE FF is multibyte text in the ANSI code page.
         {{}, {}, kAnsi},
-        {"\xFF", {QStringLiteral(u"ÿ")}, kAnsi},
-        {Hex("FE FF 00 41"), {QStringLiteral(u"þÿ") + QChar(0) + u'A'}, kAnsi},
+        {"\xFF", {u"ÿ"_qs}, kAnsi},
+        {Hex("FE FF 00 41"), {u"þÿ"_qs + QChar(0) + u'A'}, kAnsi},
         // Lines of 5,000 characters; 400 KB of UTF-16LE straddle many buffer refills.
-        {Utf16Le((longLine + QStringLiteral("\r\n")).repeated(40), true), QStringList(40, longLine),
-         kAnsi},
-        {Hex("EF BB BF") + (longLine + QStringLiteral("\r\nshort")).toUtf8(),
-         {longLine, "short"},
-         kUtf8},
+        {Utf16Le((longLine + u"\r\n"_qs).repeated(40), true), QStringList(40, longLine), kAnsi},
+        {Hex("EF BB BF") + (longLine + u"\r\nshort"_qs).toUtf8(), {longLine, "short"}, kUtf8},
         {(longLine + u'\n').toLatin1(), {longLine}, kAnsi}};
     for (const auto &[bytes, lines, codePage] : cases) {
         SCOPED_TRACE(bytes.left(8).toHex(' ').constData());
@@ -102,7 +99,7 @@ TEST_F(TextFileTest, AnsiCodePageComesFromTheEnvironment)
 
 TEST_F(TextFileTest, WritesOneMarkAndTheDefaultCharacterForWhatTheCodePageLacks)
 {
-    const QString path = m_dir.filePath(QStringLiteral("out.txt"));
+    const QString path = m_dir.filePath(u"out.txt"_qs);
     // Writes `text` twice, the second time with '?' as the default character.
     const auto write = [&](quint32 type, int codePage, bool mark, const QString &text) {
         CStdioFileEx file;
@@ -117,7 +114,7 @@ TEST_F(TextFileTest, WritesOneMarkAndTheDefaultCharacterForWhatTheCodePageLacks)
     };
     const QByteArray utf16 = write(CStdioFileEx::typeUtf16, kAnsi, true, u"a\u0A05\r\n"_qs);
     EXPECT_EQ(utf16, Hex("FF FE 61 00 05 0A 0D 00 0A 00 61 00 05 0A 0D 00 0A 00"));
-    EXPECT_EQ(ReadAll(utf16), QStringList(2, QStringLiteral(u"a\u0A05")));
+    EXPECT_EQ(ReadAll(utf16), QStringList(2, u"a\u0A05"_qs));
     EXPECT_EQ(write(CStdioFileEx::typeUtf16, kAnsi, false, u"a"_qs), Hex("61 00 61 00"));
     EXPECT_EQ(write(0, kUtf8, true, u"é"_qs), Hex("EF BB BF C3 A9 C3 A9"));
     // No mark in the ANSI code page; a surrogate pair is one character.
@@ -128,12 +125,12 @@ TEST_F(TextFileTest, WritesOneMarkAndTheDefaultCharacterForWhatTheCodePageLacks)
 TEST_F(TextFileTest, FailuresGiveFalseOrEmptyResults)
 {
     CStdioFileEx file;
-    EXPECT_FALSE(file.Open(m_dir.filePath(QStringLiteral("absent.txt")), CStdioFileEx::modeRead));
+    EXPECT_FALSE(file.Open(m_dir.filePath(u"absent.txt"_qs), CStdioFileEx::modeRead));
     EXPECT_FALSE(file.IsOpen());
     EXPECT_EQ(ReadLines(file), QStringList());
     EXPECT_TRUE(CStdioFileEx::ToUtf16("\x81", 1252).isEmpty());
     EXPECT_TRUE(CStdioFileEx::ToUtf16("abc", 99999).isEmpty()) << "an unknown code page";
-    EXPECT_EQ(CStdioFileEx::ToUtf16("\xB3\xEB", 949), QStringLiteral(u"노"));
+    EXPECT_EQ(CStdioFileEx::ToUtf16("\xB3\xEB", 949), u"노"_qs);
     EXPECT_EQ(CStdioFileEx::FromUtf16(u"노x", 949, '#'), QByteArray("\xB3\xEBx"));
 }
 

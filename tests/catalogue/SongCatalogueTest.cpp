@@ -52,8 +52,8 @@ protected:
     // The log lines of the last load, the elapsed milliseconds shown as "ms".
     QStringList Messages() const
     {
-        static const QRegularExpression elapsed(QStringLiteral("songs \\(\\d+\\)\\.$"));
-        return m_log.Lines().replaceInStrings(elapsed, QStringLiteral("songs (ms)."));
+        static const QRegularExpression elapsed(u"songs \\(\\d+\\)\\.$"_qs);
+        return m_log.Lines().replaceInStrings(elapsed, u"songs (ms)."_qs);
     }
 
     // "number|title|artist|extra|language" for every song, in load order.
@@ -92,8 +92,7 @@ std::unique_ptr<SongCatalogue> SongCatalogueTest::s_catalogue;
 
 TEST_F(SongCatalogueTest, TextListsInEveryEncodingSkipNonSongLinesCutWidthsAndSetLanguages)
 {
-    const QString sixty = QStringLiteral("0123456789").repeated(6), thirty(30, u'é'),
-                  full(48, u'T');
+    const QString sixty = u"0123456789"_qs.repeated(6), thirty(30, u'é'), full(48, u'T');
     const QString text =
         QStringLiteral(
             u"8|First|F\n0|Zero|Nobody\nno bar here\n7|\n  42  |  Spaced  |Artist|extra field\n"
@@ -118,9 +117,8 @@ TEST_F(SongCatalogueTest, TextListsInEveryEncodingSkipNonSongLinesCutWidthsAndSe
         EXPECT_EQ(Songs(), songs);
         const quint64 stamp = cat.timestamp();
         EXPECT_TRUE((stamp >= before && stamp <= after) || after < before) << stamp;
-        EXPECT_EQ(
-            Messages(),
-            QStringList(QStringLiteral("timestamp %1, loaded 11 songs (ms).").arg(stamp, 0, 16)));
+        EXPECT_EQ(Messages(),
+                  QStringList(u"timestamp %1, loaded 11 songs (ms)."_qs.arg(stamp, 0, 16)));
         // Nothing of the skipped lines is left past the last song.
         const SongRecord &past = cat.Record(int(cat.songCount()));
         EXPECT_EQ(past.number, 0u);
@@ -138,7 +136,7 @@ TEST_F(SongCatalogueTest, DatRecordsAsStoredWithLanguagesFromAMatchingLowerCaseI
     dir.Write("cat.IDX", Header(0x1234) + Field(u"fra", 4).repeated(3));
     const QString idx = dir.Path("cat.idx");
     const QByteArray languages = Field(u"kor", 4) + Field(u"jpnx", 4) + Field(u"es", 4);
-    const QString opened = QStringLiteral("Open moxiinfo.idx [1234 = 1234].");
+    const QString opened = u"Open moxiinfo.idx [1234 = 1234]."_qs;
     const std::tuple<QByteArray, QString, QString> cases[] = {
         {Header(0x1234) + languages, "kor,jpn,es", opened},
         {Header(0x1234) + languages.left(8), "kor,eng,eng", opened},
@@ -167,7 +165,7 @@ TEST_F(SongCatalogueTest, EveryFailedLoadLeavesAnEmptyCatalogue)
         ~CurrentFolder() { QDir::setCurrent(previous); }
     } restore;
     ASSERT_TRUE(QDir::setCurrent(dir.path()));
-    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("folder.txt"))); // exists, cannot open
+    ASSERT_TRUE(QDir(dir.path()).mkdir(u"folder.txt"_qs)); // exists, cannot open
     const QString good = dir.Write("good.txt", "3|Three|C\n1|One|A\n2|Two|B");
     const std::pair<QString, QString> cases[] = {
         {dir.Write("other.dat", Header(0, 0xDEADBEEF) + RecordBytes(1, u"X")),
@@ -190,8 +188,8 @@ TEST_F(SongCatalogueTest, EveryFailedLoadLeavesAnEmptyCatalogue)
         EXPECT_TRUE(cat.Language(0).isEmpty());
     }
     dir.Write("moxiinfo.dat", Header(0x42) + RecordBytes(8, u"Default"));
-    Load(QStringLiteral("no-such-list.txt"));
-    EXPECT_EQ(Songs(), QStringList(QStringLiteral("8|Default|||eng")));
+    Load(u"no-such-list.txt"_qs);
+    EXPECT_EQ(Songs(), QStringList(u"8|Default|||eng"_qs));
 }
 
 // Titles sort by their key (one leading "A " or "The " dropped, ASCII
@@ -208,9 +206,8 @@ TEST_F(SongCatalogueTest, IndexesSortByTheirOwnKeys)
             .arg(x47)
             .split(u',');
     const QStringList artists =
-        QStringLiteral(u"abba,Beatles,ABBA,가수,Zed,,Johann Sebastian Bach,Johann Sebastian Bacg")
-            .split(u',');
-    const QStringList extras = QStringLiteral(u"b,a,B,Ａ,,Ann,Anna,%1").arg(e24).split(u',');
+        u"abba,Beatles,ABBA,가수,Zed,,Johann Sebastian Bach,Johann Sebastian Bacg"_qs.split(u',');
+    const QStringList extras = u"b,a,B,Ａ,,Ann,Anna,%1"_qs.arg(e24).split(u',');
     const quint32 numbers[] = {5, 3, 0xFFFFFFFF, 3, 1, 0, 7, 2};
     QByteArray bytes = Header(1);
     for (int i = 0; i < titles.size(); ++i) // songs 8 on: number 5, no artist or extra
@@ -230,7 +227,7 @@ TEST_F(SongCatalogueTest, IndexesSortByTheirOwnKeys)
                                     u"Zed,abba,가수")
                          .split(u','));
     EXPECT_EQ(Order(SongCatalogue::ByExtra),
-              none + QStringLiteral(u",Ann,Anna,B,a,b,%1,Ａ").arg(e24).split(u','));
+              none + u",Ann,Anna,B,a,b,%1,Ａ"_qs.arg(e24).split(u','));
     EXPECT_EQ(Order(SongCatalogue::ByNumber), QStringList({"0", "1", "2", "3", "3"}) +
                                                   QStringList(19, u"5"_qs) +
                                                   QStringList({"7", "4294967295"}));
@@ -274,10 +271,10 @@ TEST_F(SongCatalogueTest, IgnoresSongsBeyondCapacityAndFindsTheFirstSongOfANumbe
             cat.Record(cat.SongAt(SongCatalogue::ByNumber, SongCatalogue::kCapacity - 1)).number,
             1000u);
         if (path.endsWith(u".dat")) {
-            EXPECT_EQ(cat.Language(0), QStringLiteral("a\u0100\u4E00"));
-            EXPECT_EQ(cat.Language(65534), QStringLiteral("o\u0AD8\u4E00"));
-            EXPECT_EQ(cat.Language(65535), QStringLiteral("eng"));
-            EXPECT_EQ(cat.Language(SongCatalogue::kCapacity - 1), QStringLiteral("eng"));
+            EXPECT_EQ(cat.Language(0), u"a\u0100\u4E00"_qs);
+            EXPECT_EQ(cat.Language(65534), u"o\u0AD8\u4E00"_qs);
+            EXPECT_EQ(cat.Language(65535), u"eng"_qs);
+            EXPECT_EQ(cat.Language(SongCatalogue::kCapacity - 1), u"eng"_qs);
             EXPECT_TRUE(Messages().contains(u"More than 65536 languages: the others read as eng."));
         }
     }

@@ -19,34 +19,33 @@
 TEST(ServerProcess, StartsServesAndStopsOnSignal)
 {
     ServerProcess server;
-    server.WriteDataFile(QStringLiteral("Moxi.ini"), "[QueConfig]\r\nTempo=0\r\nRemocon=1\r\n");
-    server.WriteDataFile(QStringLiteral("orvabook.txt"), "1234|Love Song|Singer\r\n45|Two|B\r\n");
+    server.WriteDataFile(u"Moxi.ini"_qs, "[QueConfig]\r\nTempo=0\r\nRemocon=1\r\n");
+    server.WriteDataFile(u"orvabook.txt"_qs, "1234|Love Song|Singer\r\n45|Two|B\r\n");
     ASSERT_TRUE(server.Start());
     const QRegularExpression startLine(
         QStringLiteral(R"(^\d\d [A-Z][a-z]{2} \d\d:\d\d:\d\d\tMelodeckServer started port (\d+) )"
                        R"(\[Version: [A-Z][a-z]{2} [ \d]\d \d{4} \d\d:\d\d:\d\d\]\.$)"));
-    const QStringList started = server.LogLines().filter(QStringLiteral("started port"));
+    const QStringList started = server.LogLines().filter(u"started port"_qs);
     ASSERT_EQ(started.size(), 1);
     const auto match = startLine.match(started[0]);
     ASSERT_TRUE(match.hasMatch()) << started[0].toStdString();
     EXPECT_EQ(match.captured(1).toInt(), server.port());
-    const QString lock =
-        SingleInstance::LockPath(QStringLiteral("_MOXI_APP_123454321_-%1").arg(server.port()));
+    const QString lock = SingleInstance::LockPath(u"_MOXI_APP_123454321_-%1"_qs.arg(server.port()));
     EXPECT_TRUE(QFile::exists(lock));
 
     MelodeckClient terminal;
     MelodeckClient local;
     ASSERT_TRUE(terminal.Connect(QHostAddress::LocalHost, server.port(), TerminalAddress(0)));
-    ASSERT_TRUE(server.WaitForLog(QStringLiteral("for client [ 127.0.0.2 - ")));
-    EXPECT_TRUE(server.LogLines().last().endsWith(QStringLiteral("] user 0")));
+    ASSERT_TRUE(server.WaitForLog(u"for client [ 127.0.0.2 - "_qs));
+    EXPECT_TRUE(server.LogLines().last().endsWith(u"] user 0"_qs));
     ASSERT_TRUE(local.Connect(QHostAddress::LocalHost, server.port(), QHostAddress::LocalHost));
-    ASSERT_TRUE(WaitUntil([&] { return server.CountLog(QStringLiteral("Accepted ch")) == 2; }));
+    ASSERT_TRUE(WaitUntil([&] { return server.CountLog(u"Accepted ch"_qs) == 2; }));
     terminal.Send(Packet::EncodeHeaderOnly(Cmd::RequestServerInfo));
     const QByteArray info = terminal.ReadPacket().value_or(QByteArray());
     EXPECT_EQ(info.mid(16, 4), Hex("00000002"));
     EXPECT_EQ(info.mid(28, 6), Hex("01 00 01 01 01 01")); // Pitch, Tempo, Sync, Delete, ...
 
-    terminal.Send(Packet::RequestAdd{0, 1234, -2, 0, QStringLiteral("Abc")}.Encode());
+    terminal.Send(Packet::RequestAdd{0, 1234, -2, 0, u"Abc"_qs}.Encode());
     EXPECT_EQ(terminal.ReadPacket().value_or(QByteArray()),
               Hex("4F525641 00008140 00000034 00000000 000004D2") + QByteArray(48, '\0'));
     // QueueList, one entry: number, pitch, tempo, station, index and name.
@@ -54,10 +53,9 @@ TEST(ServerProcess, StartsServesAndStopsOnSignal)
               Hex("4F525641 00008142 00000034 00010001 000004D2 FFFE 0000 0000 0000"
                   "0041 0062 0063") +
                   QByteArray(34, '\0'));
-    EXPECT_TRUE(server.WaitForLog(
-        QStringLiteral("Requested add number 1234, pitch -2, tempo 0, name Abc.")));
-    terminal.Send(Packet::FavoriteName{QStringLiteral("Kids")}.Encode(Cmd::NewFavoriteList) +
-                  Packet::AddFavorite{45, QStringLiteral("Kids")}.Encode(Cmd::AddFavoriteList));
+    EXPECT_TRUE(server.WaitForLog(u"Requested add number 1234, pitch -2, tempo 0, name Abc."_qs));
+    terminal.Send(Packet::FavoriteName{u"Kids"_qs}.Encode(Cmd::NewFavoriteList) +
+                  Packet::AddFavorite{45, u"Kids"_qs}.Encode(Cmd::AddFavoriteList));
     for (int reply = 0; reply < 2; ++reply) // both handled before the stop
         EXPECT_EQ(terminal.ReadPacket().value_or(QByteArray()).size(), 16);
 
@@ -65,15 +63,15 @@ TEST(ServerProcess, StartsServesAndStopsOnSignal)
     EXPECT_EQ(server.LogLines().last().section(u'\t', 1), u"MelodeckServer stopped.");
     EXPECT_TRUE(terminal.WaitForClose());
     EXPECT_FALSE(QFile::exists(lock));
-    const QByteArray saved = ReadFileBytes(server.DataFile(QStringLiteral("Favorite.txt")));
+    const QByteArray saved = ReadFileBytes(server.DataFile(u"Favorite.txt"_qs));
     EXPECT_EQ(saved, Utf16Le(u"Kids|45\r\n", true));
 
     ServerProcess again;
-    again.WriteDataFile(QStringLiteral("Favorite.txt"), saved);
+    again.WriteDataFile(u"Favorite.txt"_qs, saved);
     ASSERT_TRUE(again.Start());
     MelodeckClient t;
     ASSERT_TRUE(t.Connect(QHostAddress::LocalHost, again.port(), TerminalAddress(0)));
-    t.Send(Packet::FavoriteName{QStringLiteral("Kids")}.Encode(Cmd::RequestFavoriteList));
+    t.Send(Packet::FavoriteName{u"Kids"_qs}.Encode(Cmd::RequestFavoriteList));
     EXPECT_EQ(t.ReadPacket().value_or(QByteArray()).mid(12, 12), Hex("00000000 0000002D 00000000"));
 }
 
@@ -83,7 +81,7 @@ TEST(ServerProcess, InterruptAndHangupCloseCleanlyToo)
         ServerProcess server;
         ASSERT_TRUE(server.Start());
         EXPECT_EQ(server.Stop(signalNumber), 0);
-        EXPECT_EQ(server.CountLog(QStringLiteral("MelodeckServer stopped.")), 1);
+        EXPECT_EQ(server.CountLog(u"MelodeckServer stopped."_qs), 1);
     }
 }
 
@@ -94,7 +92,7 @@ TEST(ServerProcess, GoneOutputReaderCostsNothing)
     ServerProcess server;
     QProcess reader; // takes the server's output and ends at once
     server.process().setStandardOutputProcess(&reader);
-    reader.start(QStringLiteral("true"));
+    reader.start(u"true"_qs);
     ASSERT_TRUE(reader.waitForFinished(5000));
     ASSERT_TRUE(server.Launch(FreePort()));
     MelodeckClient terminal;
@@ -123,15 +121,15 @@ TEST(ServerProcess, SecondCopyOnThePortEndsWithAMessage)
     // The first copy is untouched.
     MelodeckClient terminal;
     EXPECT_TRUE(terminal.Connect(QHostAddress::LocalHost, first.port(), TerminalAddress(0)));
-    EXPECT_TRUE(first.WaitForLog(QStringLiteral("Accepted ch")));
+    EXPECT_TRUE(first.WaitForLog(u"Accepted ch"_qs));
 
     // A copy that crashed leaves its lock behind; the next one takes it over.
     EXPECT_EQ(first.Stop(SIGKILL), -1);
-    EXPECT_TRUE(QFile::exists(
-        SingleInstance::LockPath(QStringLiteral("_MOXI_APP_123454321_-%1").arg(first.port()))));
+    EXPECT_TRUE(
+        QFile::exists(SingleInstance::LockPath(u"_MOXI_APP_123454321_-%1"_qs.arg(first.port()))));
     ServerProcess third;
     ASSERT_TRUE(third.Launch(first.port()));
-    EXPECT_TRUE(third.WaitForLog(QStringLiteral("MelodeckServer started port"), 10000))
+    EXPECT_TRUE(third.WaitForLog(u"MelodeckServer started port"_qs, 10000))
         << third.StandardError().toStdString();
 }
 
@@ -144,7 +142,7 @@ TEST(ServerProcess, TakenPortIsExplainedOnStandardError)
     const QByteArray expected =
         "cannot listen on port " + QByteArray::number(squatter.serverPort());
     ASSERT_TRUE(WaitUntil([&] { return server.StandardError().contains(expected); }, 10000));
-    EXPECT_EQ(server.CountLog(QStringLiteral("MelodeckServer started")), 0);
+    EXPECT_EQ(server.CountLog(u"MelodeckServer started"_qs), 0);
     EXPECT_EQ(server.Stop(SIGTERM), 0);
 }
 

@@ -67,11 +67,7 @@ TEST_F(DispatcherTest, RequestSetReplacesOrEditsTheQueueSilently)
     QStringList entries;
     for (int i = 0; i < app->queue().count(); ++i) {
         const QueueEntry &e = app->queue().entry(i);
-        entries << QStringLiteral("%1 %2 %3 %4 ")
-                           .arg(e.station)
-                           .arg(e.number)
-                           .arg(e.pitch)
-                           .arg(e.tempo) +
+        entries << u"%1 %2 %3 %4 "_qs.arg(e.station).arg(e.number).arg(e.pitch).arg(e.tempo) +
                        e.CustomerText();
     }
     EXPECT_EQ(entries, (QStringList{"1 7 3 4 Bo", "1 12 5 -2 Dee"}));

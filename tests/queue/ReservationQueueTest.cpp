@@ -30,8 +30,7 @@ protected:
     void SetUp() override
     {
         for (quint32 number : {1u, 2u, 3u, 5u, 7u, 9u, 12u})
-            AddSong(number, QStringLiteral("Title %1").arg(number),
-                    QStringLiteral("Artist %1").arg(number));
+            AddSong(number, u"Title %1"_qs.arg(number), u"Artist %1"_qs.arg(number));
     }
 
     // Appends songs for station 1 with no key, tempo or name.
@@ -65,7 +64,7 @@ TEST_F(ReservationQueueTest, AddAppendsOrGoesFirstUntilFullFillingEveryCellAndAc
 {
     AddSong(48, QString(47, u'T') + u'!', QString(24, u'a'));
     Queue({1, 2, 3});
-    ASSERT_TRUE(queue.AddReservation(4, 1, 12, -2, 3, QStringLiteral("Abc")));
+    ASSERT_TRUE(queue.AddReservation(4, 1, 12, -2, 3, u"Abc"_qs));
 
     EXPECT_EQ(Queued(), (Nums{12, 1, 2, 3}));
     EXPECT_EQ(queue.Numbers(2), (Nums{12, 1})); // BookList takes only the first ones
@@ -93,8 +92,7 @@ TEST_F(ReservationQueueTest, AddAppendsOrGoesFirstUntilFullFillingEveryCellAndAc
         queue.AcceptEntry(row, accepted);
     EXPECT_EQ(queue.entry(1).acceptedAt.ToDateTime(), accepted);
     EXPECT_FALSE(queue.entry(0).acceptedAt.isValid());
-    EXPECT_EQ(queue.rows().cell(1, ReservationQueue::StatusColumn),
-              QStringLiteral("04 Dec 09:07:05"));
+    EXPECT_EQ(queue.rows().cell(1, ReservationQueue::StatusColumn), u"04 Dec 09:07:05"_qs);
     EXPECT_TRUE(queue.rows().cell(0, ReservationQueue::StatusColumn).isEmpty());
 
     // A full table refuses both kinds of add.
@@ -111,14 +109,14 @@ TEST_F(ReservationQueueTest, DeletesByNumberByIndexWithTheCurrentCountOrByRow)
     EXPECT_FALSE(queue.DeleteReservation(1, -1, -1)); // empty queue
     EXPECT_FALSE(queue.DeleteReservation(1, 0, 0));
     ASSERT_TRUE(queue.AddReservation(1, 0, 2, 0, 0, QString()));
-    ASSERT_TRUE(queue.AddReservation(1, 0, 5, 0, 0, QStringLiteral("first")));
-    ASSERT_TRUE(queue.AddReservation(2, 0, 5, 0, 0, QStringLiteral("second")));
+    ASSERT_TRUE(queue.AddReservation(1, 0, 5, 0, 0, u"first"_qs));
+    ASSERT_TRUE(queue.AddReservation(2, 0, 5, 0, 0, u"second"_qs));
     Queue({1, 3});
 
     // Either -1 asks for the first entry with the number, whatever its station.
     EXPECT_TRUE(queue.DeleteReservation(5, -1, 3));
     EXPECT_EQ(Queued(), (Nums{2, 5, 1, 3}));
-    EXPECT_EQ(queue.rows().cell(1, ReservationQueue::CustomerColumn), QStringLiteral("second"));
+    EXPECT_EQ(queue.rows().cell(1, ReservationQueue::CustomerColumn), u"second"_qs);
     EXPECT_TRUE(queue.DeleteReservation(2, 1, -1));
     EXPECT_FALSE(queue.DeleteReservation(9, -1, -1));
     EXPECT_EQ(Queued(), (Nums{5, 1, 3}));
@@ -137,15 +135,15 @@ TEST_F(ReservationQueueTest, DeletesByNumberByIndexWithTheCurrentCountOrByRow)
     EXPECT_EQ(Queued(), (Nums{3, 5}));
     EXPECT_FALSE(queue.DeleteByNumber(2)); // no such row: nothing to push
     EXPECT_FALSE(queue.DeleteByNumber(-1));
-    queue.rows().setCell(0, ReservationQueue::NumberColumn, QStringLiteral("x"));
+    queue.rows().setCell(0, ReservationQueue::NumberColumn, u"x"_qs);
     EXPECT_TRUE(queue.DeleteByNumber(0)); // a row was selected, but it reads as 0
     EXPECT_EQ(queue.Numbers(5), (Nums{3, 5}));
 }
 
 TEST_F(ReservationQueueTest, EditModeChangesOnlyTheStationsOwnMatchingEntry)
 {
-    ASSERT_TRUE(queue.AddReservation(1, 0, 1, 0, 0, QStringLiteral("Ann")));
-    ASSERT_TRUE(queue.AddReservation(2, 0, 2, 0, 0, QStringLiteral("Bob")));
+    ASSERT_TRUE(queue.AddReservation(1, 0, 1, 0, 0, u"Ann"_qs));
+    ASSERT_TRUE(queue.AddReservation(2, 0, 2, 0, 0, u"Bob"_qs));
     const Row untouched = queue.rows().row(0);
     const QDateTime reserved = now;
     now = now.addSecs(60);
@@ -160,7 +158,7 @@ TEST_F(ReservationQueueTest, EditModeChangesOnlyTheStationsOwnMatchingEntry)
     queue.ApplyQueueSet(1, false, edit);
     EXPECT_EQ(queue.entry(0).pitch, -3);
     EXPECT_EQ(queue.entry(0).tempo, 2);
-    EXPECT_EQ(queue.entry(0).CustomerText(), QStringLiteral("Zed"));
+    EXPECT_EQ(queue.entry(0).CustomerText(), u"Zed"_qs);
     EXPECT_EQ(queue.entry(0).reservedAt.ToDateTime(), reserved); // an edit is no new reservation
     EXPECT_EQ(queue.rows().row(0).mid(7), (Row{"-3", "2", "Zed"}));
 }

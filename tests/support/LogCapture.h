@@ -9,10 +9,7 @@
 class LogCapture : public RowTable
 {
 public:
-    LogCapture() : RowTable({QStringLiteral("Time"), QStringLiteral("Action")})
-    {
-        EventLog::Attach(this);
-    }
+    LogCapture() : RowTable({u"Time"_qs, u"Action"_qs}) { EventLog::Attach(this); }
     ~LogCapture() override { EventLog::Attach(nullptr); }
 
     // The messages so far, oldest first.

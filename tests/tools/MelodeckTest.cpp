@@ -21,12 +21,12 @@ class MelodeckTest : public testing::Test
 protected:
     void SetUp() override
     {
-        server.WriteDataFile(QStringLiteral("Moxi.ini"), "[QueConfig]\r\nPitch=1\r\nTempo=0\r\n"
-                                                         "Sync=1\r\nDelete=0\r\nUname=1\r\n"
-                                                         "Remocon=1\r\n");
-        server.WriteDataFile(QStringLiteral("orvabook.txt"), "\xEF\xBB\xBF" + kList.toUtf8());
+        server.WriteDataFile(u"Moxi.ini"_qs, "[QueConfig]\r\nPitch=1\r\nTempo=0\r\n"
+                                             "Sync=1\r\nDelete=0\r\nUname=1\r\n"
+                                             "Remocon=1\r\n");
+        server.WriteDataFile(u"orvabook.txt"_qs, "\xEF\xBB\xBF" + kList.toUtf8());
         ASSERT_TRUE(server.Start());
-        ASSERT_TRUE(server.WaitForLog(QStringLiteral("loaded 6 songs")));
+        ASSERT_TRUE(server.WaitForLog(u"loaded 6 songs"_qs));
     }
     void TearDown() override
     {
@@ -36,10 +36,7 @@ protected:
         }
     }
     // The environment change that points melodeck at `port`.
-    static EnvChanges Port(quint16 port)
-    {
-        return {{QStringLiteral("ORVA_RS_PORT"), QString::number(port)}};
-    }
+    static EnvChanges Port(quint16 port) { return {{u"ORVA_RS_PORT"_qs, QString::number(port)}}; }
     ToolRun Melodeck(const QStringList &arguments, quint16 port = 0)
     {
         return RunProgram(QStringLiteral(ORVA_MELODECK), arguments,
@@ -64,7 +61,7 @@ protected:
             listened += QString::fromUtf8(listener.readAllStandardOutput());
         });
         listener.setProcessEnvironment(Environment(Port(server.port())));
-        listener.start(QStringLiteral(ORVA_MELODECK), {QStringLiteral("listen")});
+        listener.start(QStringLiteral(ORVA_MELODECK), {u"listen"_qs});
         ASSERT_TRUE(WaitUntil([&] { return listened.contains(u"listening\t"); }, 10000));
     }
 
@@ -102,12 +99,12 @@ TEST_F(MelodeckTest, WrongCommandLinesPrintUsageAndConnectNowhere)
         const ToolRun run = Melodeck(arguments);
         const QString context = arguments.join(u' ');
         EXPECT_EQ(run.exitCode, 2) << context.toStdString();
-        EXPECT_TRUE(run.err.startsWith(QStringLiteral("melodeck: ") + QLatin1String(problem)))
+        EXPECT_TRUE(run.err.startsWith(u"melodeck: "_qs + QLatin1String(problem)))
             << run.err.toStdString();
         EXPECT_TRUE(run.err.contains(u"\nusage: melodeck")) << context.toStdString();
         EXPECT_TRUE(run.out.isEmpty()) << context.toStdString();
     }
-    EXPECT_EQ(server.CountLog(QStringLiteral("Accepted ch")), 0);
+    EXPECT_EQ(server.CountLog(u"Accepted ch"_qs), 0);
 }
 
 TEST_F(MelodeckTest, RefusedOrUnansweredRequestsPrintOneLineAndFail)
@@ -124,23 +121,21 @@ TEST_F(MelodeckTest, RefusedOrUnansweredRequestsPrintOneLineAndFail)
          0,
          "song 12 was not added to favourite list Nobody: no such list, or the list is full"},
         {{"fav", "set", "Nobody", "12"}, 0, "favourite list Nobody was not replaced: no such list"},
-        {{"info"},
-         nobody,
-         QStringLiteral("cannot connect to 127.0.0.1:%1: Connection refused").arg(nobody)},
+        {{"info"}, nobody, u"cannot connect to 127.0.0.1:%1: Connection refused"_qs.arg(nobody)},
         {{"--timeout", "300", "book"}, silent.serverPort(), "no BookList within 300 ms"},
     };
     for (const auto &[arguments, port, error] : cases) {
         const ToolRun run = Melodeck(arguments, port);
         EXPECT_EQ(run.exitCode, 1) << error.toStdString();
-        EXPECT_EQ(run.err, QStringLiteral("melodeck: ") + error + u'\n');
+        EXPECT_EQ(run.err, u"melodeck: "_qs + error + u'\n');
         EXPECT_TRUE(run.out.isEmpty()) << run.out.toStdString();
     }
 }
 
 TEST_F(MelodeckTest, InfoShowsTheCatalogueAndOptionsAndRawShowsThePackets)
 {
-    const QString summary = server.LogLines().filter(QStringLiteral("loaded 6 songs")).value(0);
-    const QString stamp = summary.section(QStringLiteral("timestamp "), 1).section(u',', 0, 0);
+    const QString summary = server.LogLines().filter(u"loaded 6 songs"_qs).value(0);
+    const QString stamp = summary.section(u"timestamp "_qs, 1).section(u',', 0, 0);
     const ToolRun run = Melodeck({"--raw", "info"});
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.out, QStringLiteral("songs\t6\ntimestamp\t%1\npitch\ton\ntempo\toff\nsync\ton\n"
@@ -165,11 +160,10 @@ TEST_F(MelodeckTest, PagesShowTheCatalogueInEachOrder)
         {{"page", "--sort", "artist"}, "artist", 0, 1, 0, 6},
         {{"page", "--sort", "extra", "--size", "5", "--page", "7"}, "extra", 7, 2, 0, 0},
     };
-    const QString list = server.DataFile(QStringLiteral("orvabook.txt"));
+    const QString list = server.DataFile(u"orvabook.txt"_qs);
     for (const auto &[arguments, order, page, pages, first, count] : cases) {
-        QString expected = QStringLiteral("page\t%1\npages\t%2\nnumber\ttitle\tartist\textra\n")
-                               .arg(page)
-                               .arg(pages);
+        QString expected =
+            u"page\t%1\npages\t%2\nnumber\ttitle\tartist\textra\n"_qs.arg(page).arg(pages);
         for (const QString &song : Dump(list, QLatin1String(order)).mid(first, count))
             expected += song.section(u'\t', 0, 3) + u'\n';
         const ToolRun run = Terminal(arguments);
@@ -185,12 +179,12 @@ TEST_F(MelodeckTest, DownloadWritesAListTheServerLoadsBack)
     EXPECT_EQ(toStdout.out, kList);
     EXPECT_TRUE(toStdout.err.isEmpty()) << "no progress bar unless standard error is a terminal";
 
-    const QString file = server.home() + QStringLiteral("/downloaded.txt");
+    const QString file = server.home() + u"/downloaded.txt"_qs;
     const ToolRun toFile = Terminal({"download", "--out", file});
     EXPECT_EQ(toFile.exitCode, 0);
-    EXPECT_EQ(toFile.out, QStringLiteral("songs\t6\n"));
+    EXPECT_EQ(toFile.out, u"songs\t6\n"_qs);
     EXPECT_EQ(ReadFileBytes(file), "\xEF\xBB\xBF" + kList.toUtf8());
-    EXPECT_EQ(Dump(file), Dump(server.DataFile(QStringLiteral("orvabook.txt"))));
+    EXPECT_EQ(Dump(file), Dump(server.DataFile(u"orvabook.txt"_qs)));
 }
 
 TEST_F(MelodeckTest, QueueAndKeysReachTheListeningLocalClient)
@@ -214,7 +208,7 @@ TEST_F(MelodeckTest, QueueAndKeysReachTheListeningLocalClient)
     }
     // The local client is station 0 and the terminal at 127.0.0.2 station 1.
     const QString expected =
-        QStringLiteral("listening\t127.0.0.1:%1\n\n").arg(server.port()) +
+        u"listening\t127.0.0.1:%1\n\n"_qs.arg(server.port()) +
         QStringLiteral(u"QueueList\t1\n0\t12\t-2\t0\t1\tAbc\n\n"
                        u"QueueList\t2\n0\t45\t0\t0\t1\t\n1\t12\t-2\t0\t1\tAbc\n\n"
                        u"QueueList\t1\n0\t45\t0\t0\t1\t\n\n"
@@ -251,19 +245,19 @@ TEST_F(MelodeckTest, FavouriteListsChangeAsAsked)
 TEST_F(MelodeckTest, LoadReplacesTheCatalogueAndDownloadNotesWhatAListCannotCarry)
 {
     Listen();
-    const QString dat = server.home() + QStringLiteral("/odd.dat");
+    const QString dat = server.home() + u"/odd.dat"_qs;
     ASSERT_TRUE(
         SongListWriter::WriteRecordFiles(
             dat, {{5, "Either|Or", "Duo ", "live", "eng"}, {6, "Plain", "Solo", "", "ko"}}, 0x5EED)
             .isEmpty());
     const ToolRun load = Terminal({"load", dat});
     EXPECT_EQ(load.exitCode, 0) << load.err.toStdString();
-    EXPECT_EQ(load.out, QStringLiteral("songs\t2\ntimestamp\t5eed\n"));
-    EXPECT_EQ(Terminal({"info"}).out.section(u'\n', 0, 0), QStringLiteral("songs\t2"));
+    EXPECT_EQ(load.out, u"songs\t2\ntimestamp\t5eed\n"_qs);
+    EXPECT_EQ(Terminal({"info"}).out.section(u'\n', 0, 0), u"songs\t2"_qs);
 
     const ToolRun download = Terminal({"download"});
     EXPECT_EQ(download.exitCode, 0);
-    EXPECT_EQ(download.out, QStringLiteral("5|Either/Or|Duo \n#ko\n6|Plain|Solo\n"));
+    EXPECT_EQ(download.out, u"5|Either/Or|Duo \n#ko\n6|Plain|Solo\n"_qs);
     const QStringList notes = download.err.split(u'\n', Qt::SkipEmptyParts);
     ASSERT_EQ(notes.size(), 3) << download.err.toStdString();
     EXPECT_TRUE(notes[0].startsWith(u"melodeck: note: 1 songs (the first: 5) have a bar"));
@@ -271,7 +265,7 @@ TEST_F(MelodeckTest, LoadReplacesTheCatalogueAndDownloadNotesWhatAListCannotCarr
     EXPECT_TRUE(notes[2].startsWith(u"melodeck: note: 1 songs (the first: 6) have a language"));
 
     // A file the server cannot find makes it load its default, absent here: nothing.
-    const ToolRun empty = Terminal({"load", server.home() + QStringLiteral("/missing.txt")});
+    const ToolRun empty = Terminal({"load", server.home() + u"/missing.txt"_qs});
     EXPECT_EQ(empty.exitCode, 1);
     EXPECT_TRUE(empty.err.startsWith(u"melodeck: the server loaded no songs from "))
         << empty.err.toStdString();
@@ -291,9 +285,9 @@ TEST_F(MelodeckTest, BenchPrintsARowPerRequestAndTerminalCountAndUndoesItsAdds)
                                  "RequestAdd 2", "RequestDel 2", "MultiDownload 1 6",
                                  "MultiDownload 2 6"}))
         << run.out.toStdString();
-    const auto adds = [&] { return server.CountLog(QStringLiteral("Requested add number")); };
+    const auto adds = [&] { return server.CountLog(u"Requested add number"_qs); };
     EXPECT_TRUE(WaitUntil([&] { return adds() == 3 * (1 + 2); }, 5000)) << adds();
-    EXPECT_EQ(Terminal({"book"}).out, QStringLiteral("numberkey\t0\nqueued\n"));
+    EXPECT_EQ(Terminal({"book"}).out, u"numberkey\t0\nqueued\n"_qs);
 
     // The server admits four terminals (three besides the newcomer); the fifth is closed.
     const ToolRun tooMany = Melodeck({"bench", "--terminals", "5", "--requests", "1"});
