@@ -90,7 +90,6 @@ protected:
         client.Send(request);
         return client.ReadPacket().value_or(QByteArray());
     }
-    // The song numbers of a QueueList packet.
     static QList<quint32> QueuedNumbers(const QByteArray &queueList)
     {
         QList<quint32> numbers;

@@ -12,7 +12,6 @@ public:
     LogCapture() : RowTable({u"Time"_qs, u"Action"_qs}) { EventLog::Attach(this); }
     ~LogCapture() override { EventLog::Attach(nullptr); }
 
-    // The messages so far, oldest first.
     QStringList Lines() const { return Messages(*this); }
     // The "Action" column of a log list.
     static QStringList Messages(const RowTable &rows)

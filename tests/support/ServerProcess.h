@@ -86,7 +86,6 @@ public:
     {
         return WaitUntil([&] { return CountLog(text) > 0; }, timeoutMs);
     }
-    // The number of log lines seen so far containing `text`.
     int CountLog(const QString &text) { return int(LogLines().filter(text).size()); }
     QStringList LogLines()
     {

@@ -70,7 +70,6 @@ class TempFolder : public QTemporaryDir
 {
 public:
     QString Path(const QString &name) const { return filePath(name); }
-    // Writes the file and gives its path.
     QString Write(const QString &name, const QByteArray &bytes) const
     {
         WriteFileBytes(filePath(name), bytes);

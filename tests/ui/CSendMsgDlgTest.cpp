@@ -100,7 +100,6 @@ TEST_F(SendMsgDlgTest, AllStationsEnterClearAndNoTerminal)
     EXPECT_EQ(notices.size(), 1);
 }
 
-// The About box, opened by the Help command.
 TEST_F(SendMsgDlgTest, FrameOpensTheAboutBox)
 {
     QStringList labels;

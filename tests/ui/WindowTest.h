@@ -79,7 +79,6 @@ protected:
         menu->actions().first()->trigger();
         return true;
     }
-    // Waits for the terminal list to show `rows` rows.
     bool WaitForClientRows(int rows)
     {
         return WaitUntil([&] { return app->clientRows().rowCount() == rows; });
