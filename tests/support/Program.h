@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QProcess>
+#include <QStringDecoder>
+#include <gtest/gtest.h>
 #include <utility>
 
 // Changes to the environment: name and value, a null value removing the variable.
@@ -13,6 +15,16 @@ inline QProcessEnvironment Environment(const EnvChanges &changes)
     for (const auto &[name, value] : changes)
         value.isNull() ? environment.remove(name) : environment.insert(name, value);
     return environment;
+}
+
+// A program's output as text; anything but UTF-8 fails the test, so that
+// comparing the text is as strict as comparing the bytes.
+inline QString Utf8Output(const QByteArray &bytes)
+{
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+    const QString text = decoder(bytes);
+    EXPECT_FALSE(decoder.hasError()) << "not UTF-8: " << bytes.toHex(' ').toStdString();
+    return text;
 }
 
 // How a command-line program ended (-1: not normally, or not within two
@@ -32,6 +44,6 @@ inline ToolRun RunProgram(const QString &program, const QStringList &arguments,
     process.start(program, arguments);
     if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit)
         return {};
-    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
+    return {process.exitCode(), Utf8Output(process.readAllStandardOutput()),
+            Utf8Output(process.readAllStandardError())};
 }
