@@ -19,7 +19,6 @@ static_assert(Q_BYTE_ORDER == Q_LITTLE_ENDIAN, "catalogue files are read as they
 
 namespace {
 
-constexpr int kLanguageUnits = 4;
 constexpr int kPrefixUnits = 6; // key units packed into a SortEntry
 constexpr quint32 kPrefetchAhead = 12;
 // Below this a second reading thread costs more than it saves.
