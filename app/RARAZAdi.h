@@ -41,7 +41,7 @@ public:
     SongCatalogue &catalogue() { return *m_catalogue; }
     ReservationQueue &queue() { return *m_queue; }
     FavoriteStore &favorites() { return *m_favorites; }
-    const LocalClientRelay &relay() const { return *m_relay; }
+    LocalClientRelay &relay() { return *m_relay; }
     MelodeckServer &server() { return *m_server; }
     const ChannelList &channels() const { return m_channels; }
     RowTable &logRows() { return m_logRows; }

@@ -177,14 +177,12 @@ Rig *g_rig = nullptr;
 void ResetChannel(CClientSocket &channel, bool blocked)
 {
     channel.blocked = blocked ? 1 : 0;
-    channel.rxCount = 0;
-    channel.rxPending = 0;
+    channel.ResetReceiving();
     channel.pageSize = 0;
     channel.sortMode = 1;
     channel.currentPage = 0;
     channel.pageCount = 0;
     channel.searchText.clear();
-    channel.closeRequested = false;
 }
 
 // The packet reader answers zero for missing bytes and flags exactly the reads that miss some.
@@ -205,8 +203,7 @@ void CheckReader(QByteArrayView bytes, qsizetype offset)
 void CheckState(const Rig &rig, const CClientSocket &channel, const ReservationQueue &queue,
                 const FavoriteStore &favorites)
 {
-    FUZZ_CHECK(channel.rxPending >= 0 && channel.rxPending <= PacketHeader::kMaxPacket);
-    FUZZ_CHECK(channel.rxPending <= channel.rxCount);
+    FUZZ_CHECK(channel.heldBytes() >= 0 && channel.heldBytes() < PacketHeader::kMaxPacket);
     FUZZ_CHECK(queue.count() >= 0 && queue.count() <= ReservationQueue::kCapacity);
     FUZZ_CHECK(queue.rows().rowCount() == queue.count());
     FUZZ_CHECK(favorites.listCount() >= 0 && favorites.listCount() <= FavoriteStore::kCapacity);
@@ -247,21 +244,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // The loop of MelodeckServer::ReceiveOnChannel, with the socket read replaced by a copy.
     size_t at = 0;
     for (int turn = 0; at < size && !dispatcher.reconnectRequested() && channel.hasSocket() &&
-                       !channel.closeRequested;
+                       !channel.closeRequested();
          ++turn) {
-        const size_t room = size_t(CClientSocket::kBufferSize - channel.rxPending);
+        const size_t room = size_t(CClientSocket::kBufferSize - channel.heldBytes());
         const uint8_t wanted = chunks[turn % 4];
         const size_t got = std::min({wanted == 255 ? room : size_t(wanted) + 1, room, size - at});
-        char *const end = channel.rxBuffer.data() + channel.rxPending;
-        std::memcpy(end, data + at, got);
-        CheckReader(QByteArrayView(end, qsizetype(got)), qsizetype(wanted % 24) - 4);
+        const QByteArrayView incoming(reinterpret_cast<const char *>(data + at), qsizetype(got));
+        channel.TakeReceived(incoming);
+        CheckReader(incoming, qsizetype(wanted % 24) - 4);
         at += got;
         // Bytes past those held are off limits to every handler.
-        char *const heldEnd = end + got;
-        const size_t unheld = size_t(channel.rxBuffer.data() + channel.rxBuffer.size() - heldEnd);
+        const QByteArrayView buffer = channel.receiveBuffer();
+        char *const heldEnd = const_cast<char *>(buffer.data()) + channel.heldBytes();
+        const size_t unheld = size_t(buffer.data() + buffer.size() - heldEnd);
         POISON(heldEnd, unheld);
-        dispatcher.Receive(channel, int(got));
+        dispatcher.DpfHandleMsg(channel);
         UNPOISON(heldEnd, unheld);
+        dispatcher.EndBatch(channel);
+        relay.FlushPushes(); // what the end of the event loop's turn would send
         CheckState(rig, channel, queue, favorites);
     }
     rig.Drain();

@@ -5,6 +5,7 @@
 #include "catalogue/SongCatalogue.h"
 #include "net/CClientSocket.h"
 #include "net/LocalClientRelay.h"
+#include "net/StoreToWire.h"
 #include "protocol/Frame.h"
 #include "protocol/QueueWire.h"
 #include "protocol/Replies.h"
@@ -13,63 +14,48 @@
 #include "queue/ReservationQueue.h"
 
 #include <algorithm>
-#include <cstring>
 
 Dispatcher::Dispatcher(SongCatalogue &catalogue, const QueConfig &config, ReservationQueue &queue,
-                       FavoriteStore &favorites, const LocalClientRelay &relay)
+                       FavoriteStore &favorites, LocalClientRelay &relay)
     : m_catalogue(catalogue), m_config(config), m_queue(queue), m_favorites(favorites),
       m_relay(relay)
 {
 }
 
-int Dispatcher::DpfHandleMsg(CClientSocket &channel)
+void Dispatcher::DpfHandleMsg(CClientSocket &channel)
 {
-    qsizetype n = channel.rxCount;
-    const char *p = channel.rxBuffer.data();
-    while (n >= 1) {
-        const Frame frame = ParseFrame(QByteArrayView(p, n));
+    while (channel.hasSocket() && !channel.closeRequested()) {
+        const CClientSocket::Received received = channel.NextPacket();
+        const Frame &frame = received.frame;
         switch (frame.status) {
         case Frame::Incomplete:
-            return int(n);
+        case Frame::Oversize: // the channel asks to be closed
+            return;
         case Frame::BadMagic:
             WriteLog("%s : ERROR. invalid msg id %x from %s - %d.", "DpfHandleMsg", frame.magic,
                      qUtf8Printable(channel.addressText), int(channel.port));
-            return 0;
-        case Frame::Oversize:
-            channel.closeRequested = true;
-            return 0;
+            return;
         case Frame::Complete:
             break;
         }
-        const qsizetype total = frame.header.total();
         if (channel.blocked) {
             WriteLog("Blacking pcx %s cmd %xh, len %d.", qUtf8Printable(channel.displayAddress()),
-                     frame.header.command, int(total));
-        } else if (!Handle(channel, frame.header, QByteArrayView(p, total))) {
+                     frame.header.command, int(received.bytes.size()));
+        } else if (!Handle(channel, frame.header, received.bytes)) {
             WriteLog("%s : unknown cmd %x, len %d.", "DpfHandleMsg", frame.header.command,
-                     int(total));
-            return 0;
+                     int(received.bytes.size()));
+            channel.DropReceived();
+            return;
         }
-        if (channel.closeRequested || !channel.hasSocket())
-            return 0;
-        p += total;
-        n -= total;
     }
-    return 0;
 }
 
-// The same cut a receive always makes: packets handled, the tail moved to the front.
-void Dispatcher::Receive(CClientSocket &channel, int got)
+// What the batch changed reaches the disk before any of its replies leaves,
+// so an acknowledged change survives a crash; one save covers the batch.
+void Dispatcher::EndBatch(CClientSocket &channel)
 {
-    channel.rxCount = got + channel.rxPending;
-    const int rest = DpfHandleMsg(channel);
-    if (rest >= 1 && rest <= channel.rxCount) {
-        std::memmove(channel.rxBuffer.data(), channel.rxBuffer.data() + channel.rxCount - rest,
-                     size_t(rest));
-        channel.rxPending = rest;
-    } else {
-        channel.rxPending = 0;
-    }
+    m_favorites.SaveIfDue();
+    channel.FlushReplies();
 }
 
 bool Dispatcher::Handle(CClientSocket &channel, const PacketHeader &header, QByteArrayView packet)
@@ -154,8 +140,11 @@ void Dispatcher::RequestPage(CClientSocket &channel, QByteArrayView packet)
     channel.sortMode = request.sortMode;
     WriteLog("req page %d, cur %d, mode %d", request.direction, channel.currentPage,
              channel.sortMode);
-    channel.Send(Packet::PageData::Encode(m_catalogue, channel.sortMode, channel.pageSize,
-                                          channel.currentPage, channel.pageCount));
+    StoreToWire::PageSongs songs;
+    channel.Reply(
+        Packet::PageData::Encode(StoreToWire::Page(m_catalogue, channel.sortMode, channel.pageSize,
+                                                   channel.currentPage, songs),
+                                 channel.currentPage, channel.pageCount));
 }
 
 // Sends up to eight songs from the requested start in load order, or the end
@@ -164,7 +153,7 @@ void Dispatcher::MultiDownload(CClientSocket &channel, QByteArrayView packet)
 {
     const auto request = Packet::MultiDownload::Decode(packet);
     if (request.start < 0 || request.start >= request.total) {
-        channel.Send(Packet::MultiDownloadData::EncodeEndMark());
+        channel.Reply(Packet::MultiDownloadData::EncodeEndMark());
         return;
     }
     const qint64 songs = m_catalogue.songCount();
@@ -178,7 +167,8 @@ void Dispatcher::MultiDownload(CClientSocket &channel, QByteArrayView packet)
         if (position >= songs - 1)
             WriteLog("multi-download Done.");
     }
-    channel.Send(Packet::MultiDownloadData::Encode(m_catalogue, request.start));
+    channel.Reply(Packet::MultiDownloadData::Encode(
+        request.start, StoreToWire::DownloadItems(m_catalogue, request.start)));
 }
 
 // Replaces the catalogue with the named file and, when the new one has songs,
@@ -192,7 +182,7 @@ void Dispatcher::LoadSongList(CClientSocket &channel, QByteArrayView packet)
         // An empty name is still a name: the loader falls back to its default file.
         m_catalogue.LoadSongDatabase(request.fileName.isNull() ? QStringLiteral("")
                                                                : request.fileName);
-    channel.Send(
+    channel.Reply(
         Packet::LoadResult{quint32(m_catalogue.timestamp()), m_catalogue.songCount()}.Encode());
     if (request.fileName.size() > Packet::LoadSongList::kMaxNameUnits ||
         m_catalogue.songCount() == 0)
@@ -204,7 +194,7 @@ void Dispatcher::LoadSongList(CClientSocket &channel, QByteArrayView packet)
 // Tells the terminal the catalogue's size and version and the queue options.
 void Dispatcher::RequestServerInfo(CClientSocket &channel)
 {
-    channel.Send(
+    channel.Reply(
         Packet::ServerInfo::From(m_catalogue.songCount(), m_catalogue.timestamp(), m_config)
             .Encode());
 }
@@ -220,7 +210,7 @@ void Dispatcher::RequestAdd(CClientSocket &channel, QByteArrayView packet)
         m_queue.count() < ReservationQueue::kCapacity &&
         m_queue.AddReservation(quint32(channel.station), int(request.position), request.number,
                                request.pitch, request.tempo, request.customer);
-    channel.Send(Packet::NumberResult{added ? request.number : 0}.Encode(Cmd::AddResult));
+    channel.Reply(Packet::NumberResult{added ? request.number : 0}.Encode(Cmd::AddResult));
     m_relay.PushQueueToLocal();
 }
 
@@ -232,7 +222,7 @@ void Dispatcher::RequestDel(CClientSocket &channel, QByteArrayView packet)
     WriteLog("Requested del pcx %d number %d, index %d, count %d.", channel.station,
              int(request.number), request.index, request.count);
     m_queue.DeleteReservation(request.number, request.index, request.count);
-    channel.Send(Packet::NumberResult{request.number}.Encode(Cmd::DelResult));
+    channel.Reply(Packet::NumberResult{request.number}.Encode(Cmd::DelResult));
     m_relay.PushQueueToLocal();
 }
 
@@ -253,7 +243,7 @@ void Dispatcher::RequestBookList(CClientSocket &channel)
         m_bookListStation = channel.station;
         m_bookListLength = m_queue.count();
     }
-    channel.Send(Packet::BookList{m_numberKey, m_queue.Numbers(Packet::BookList::kRoom)}.Encode());
+    channel.Reply(Packet::BookList{m_numberKey, m_queue.Numbers(Packet::BookList::kRoom)}.Encode());
 }
 
 void Dispatcher::RequestFavoriteList(CClientSocket &channel, QByteArrayView packet)
@@ -262,7 +252,7 @@ void Dispatcher::RequestFavoriteList(CClientSocket &channel, QByteArrayView pack
     WriteLog("Requested favorite list(%s).", qUtf8Printable(name));
     Packet::FavoriteListData reply;
     reply.found = m_favorites.FindFavoriteList(name, &reply.numbers);
-    channel.Send(reply.Encode());
+    channel.Reply(reply.Encode());
 }
 
 void Dispatcher::NewFavoriteList(CClientSocket &channel, QByteArrayView packet)
@@ -271,15 +261,16 @@ void Dispatcher::NewFavoriteList(CClientSocket &channel, QByteArrayView packet)
     WriteLog("new favorite list(%s).", qUtf8Printable(name));
     const bool created =
         m_favorites.listCount() < FavoriteStore::kCapacity && m_favorites.CreateFavoriteList(name);
-    channel.Send(Packet::FavoriteResult{created}.Encode(Cmd::FavoriteResultNew));
+    channel.Reply(Packet::FavoriteResult{created}.Encode(Cmd::FavoriteResultNew));
 }
 
-// Replaces a list's songs; the store logs its own name comparisons and saves.
+// Replaces a list's songs; the store logs its own name comparisons, and the
+// batch saves the lists before this reply leaves.
 void Dispatcher::SetFavoriteList(CClientSocket &channel, QByteArrayView packet)
 {
     const auto request = Packet::SetFavoriteList::Decode(packet);
     const bool replaced = m_favorites.ReplaceFavoriteList(request.name, request.numbers);
-    channel.Send(Packet::FavoriteResult{replaced}.Encode(Cmd::FavoriteResultSet));
+    channel.Reply(Packet::FavoriteResult{replaced}.Encode(Cmd::FavoriteResultSet));
 }
 
 void Dispatcher::AddFavoriteList(CClientSocket &channel, QByteArrayView packet)
@@ -288,7 +279,7 @@ void Dispatcher::AddFavoriteList(CClientSocket &channel, QByteArrayView packet)
     WriteLog("add favorite list(%s %d).", qUtf8Printable(request.name), int(request.number));
     const bool added = m_favorites.listCount() > 0 &&
                        m_favorites.AddSongToFavoriteList(request.name, request.number);
-    channel.Send(Packet::FavoriteResult{added}.Encode(Cmd::FavoriteResultAdd));
+    channel.Reply(Packet::FavoriteResult{added}.Encode(Cmd::FavoriteResultAdd));
 }
 
 // Adds a song to a list, creating the list first when it does not exist yet.

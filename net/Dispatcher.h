@@ -17,14 +17,15 @@ class Dispatcher
 {
 public:
     Dispatcher(SongCatalogue &catalogue, const QueConfig &config, ReservationQueue &queue,
-               FavoriteStore &favorites, const LocalClientRelay &relay);
+               FavoriteStore &favorites, LocalClientRelay &relay);
 
-    // Handles every complete packet held in the channel's receive buffer, in
-    // order, and returns how many trailing bytes wait for the next receive.
-    int DpfHandleMsg(CClientSocket &channel);
-    // Takes `got` bytes just received behind those kept from the last receive,
-    // handles every complete packet and keeps the unfinished tail for the next.
-    void Receive(CClientSocket &channel, int got);
+    // Handles every whole packet the channel holds, in order; the tail of an
+    // unfinished one stays with the channel for the next read. Replies wait in
+    // the channel's batch.
+    void DpfHandleMsg(CClientSocket &channel);
+    // Ends the handling of one receive: saves the favourite lists if the batch
+    // changed them, then sends the batch's replies in one write.
+    void EndBatch(CClientSocket &channel);
 
     // Set when a request asked every terminal to reconnect; the listener
     // closes them once the current receive is handled, and clears it.
@@ -59,7 +60,7 @@ private:
     const QueConfig &m_config;
     ReservationQueue &m_queue;
     FavoriteStore &m_favorites;
-    const LocalClientRelay &m_relay;
+    LocalClientRelay &m_relay;
     quint32 m_numberKey = 0;
     // The station and queue length last logged by RequestBookList.
     int m_bookListStation = -1;

@@ -121,18 +121,15 @@ void MelodeckServer::AdmitChannel(std::unique_ptr<CClientSocket> channel)
     Q_EMIT channelNotice(true);
 }
 
-// Reads everything the terminal has sent and hands it to the dispatcher.
+// Reads everything the terminal has sent, a buffer at a time, and hands each
+// whole packet to the dispatcher; the batch's replies leave together at the end.
 void MelodeckServer::ReceiveOnChannel(CClientSocket *channel)
 {
-    while (!m_dispatcher.reconnectRequested() && channel->hasSocket() && !channel->closeRequested) {
-        QTcpSocket *socket = channel->socket();
-        const qint64 room = CClientSocket::kBufferSize - channel->rxPending;
-        const qint64 got = socket->read(channel->rxBuffer.data() + channel->rxPending, room);
-        if (got <= 0)
-            break;
-        m_dispatcher.Receive(*channel, int(got));
-    }
-    if (channel->closeRequested) {
+    while (!m_dispatcher.reconnectRequested() && channel->hasSocket() &&
+           !channel->closeRequested() && channel->ReadReceived() > 0)
+        m_dispatcher.DpfHandleMsg(*channel);
+    m_dispatcher.EndBatch(*channel);
+    if (channel->closeRequested()) {
         CloseOversizeChannel(channel);
         return;
     }

@@ -4,7 +4,6 @@
 #include "protocol/PacketReader.h"
 #include "protocol/PacketWriter.h"
 #include "protocol/Requests.h"
-#include "queue/ReservationQueue.h"
 
 #include <algorithm>
 
@@ -63,17 +62,6 @@ QueueWire QueueWire::Decode(QByteArrayView bytes)
                            packet.i16(at + kIndexAt), packet.text(at + kNameAt, kNameUnits)});
     }
     return wire;
-}
-
-QByteArray EncodeQueueList(const ReservationQueue &queue)
-{
-    PacketWriter packet = QueuePacket(Cmd::QueueList, QueueWire::kQueueListMode, queue.count());
-    for (int i = 0; i < queue.count(); ++i) {
-        const QueueEntry &entry = queue.entry(i);
-        PutEntry(packet, i, entry.number, entry.pitch, entry.tempo, entry.station, i,
-                 entry.CustomerText());
-    }
-    return packet.packet();
 }
 
 } // namespace Packet

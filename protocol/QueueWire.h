@@ -6,8 +6,6 @@
 #include <QByteArrayView>
 #include <QList>
 
-class ReservationQueue;
-
 namespace Packet {
 
 // RequestSet (from the local client) and QueueList (to it) share one layout:
@@ -33,9 +31,5 @@ struct QueueWire
     // The entries the count field names, as far as the payload holds them.
     static QueueWire Decode(QByteArrayView packet);
 };
-
-// The QueueList push for the local client: every entry of the queue in order,
-// each carrying its position as its index.
-QByteArray EncodeQueueList(const ReservationQueue &queue);
 
 } // namespace Packet

@@ -1,7 +1,6 @@
 #include "protocol/Replies.h"
 
 #include "base/QueConfig.h"
-#include "catalogue/SongCatalogue.h"
 #include "protocol/PacketReader.h"
 #include "protocol/PacketWriter.h"
 
@@ -159,27 +158,13 @@ BookList BookList::Decode(QByteArrayView bytes)
     return reply;
 }
 
-int PageData::FillPage(uchar *slots, const SongCatalogue &catalogue, qint32 sortMode, qint32 size,
-                       qint32 page)
-{
-    // A negative page (stored unchecked from SetBookView) never reaches the index.
-    if (size > kSlots || size <= 0 || page < 0)
-        return 0;
-    const qint64 first = qint64(size) * page;
-    if (first >= SongCatalogue::kCapacity || first >= catalogue.songCount())
-        return 0;
-    const int count = int(std::min<qint64>(size, catalogue.songCount() - first));
-    for (int i = 0; i < count; ++i)
-        catalogue.Record(catalogue.SongAt(sortMode, int(first) + i))
-            .Encode(slots + qsizetype(i) * SongRecord::kSize);
-    return count;
-}
-
-QByteArray PageData::Encode(const SongCatalogue &catalogue, qint32 sortMode, qint32 size,
-                            qint32 page, qint32 pageCount)
+QByteArray PageData::Encode(std::span<const SongRecord> songs, qint32 page, qint32 pageCount)
 {
     PacketWriter packet = Reply(kSize, Cmd::PageData, kLength);
-    FillPage(packet.data(kRecordsOffset), catalogue, sortMode, size, page);
+    uchar *slots = packet.data(kRecordsOffset);
+    const size_t count = std::min<size_t>(songs.size(), kSlots);
+    for (size_t i = 0; i < count; ++i)
+        songs[i].Encode(slots + i * SongRecord::kSize);
     packet.putU32le(kCurrentPageOffset, quint32(page));
     packet.putU32le(kPageCountOffset, quint32(pageCount));
     return packet.packet();
@@ -203,27 +188,24 @@ PageData PageData::Decode(QByteArrayView bytes)
     return page;
 }
 
-QByteArray MultiDownloadData::Encode(const SongCatalogue &catalogue, qint32 start)
+QByteArray MultiDownloadData::Encode(qint32 start, const QList<Item> &items)
 {
-    const qint64 end = std::min<qint64>(qint64(start) + kMaxItems, catalogue.songCount());
-    const int count = int(std::max<qint64>(0, end - start));
-    // Items are at most 10 + 2 * (10 + 48 + 24 + 24) bytes.
-    PacketWriter packet(kItemsOffset + count * (kItemHeader + 2 * 106), Cmd::MultiDownloadData, 0,
-                        quint32(count));
+    const int count = int(std::min<qsizetype>(items.size(), kMaxItems));
+    PacketWriter packet(kItemsOffset + count * (kItemHeader + 2 * (10 + 48 + 24 + 24)),
+                        Cmd::MultiDownloadData, 0, quint32(count));
     packet.putU32(kStartOffset, quint32(start));
     qsizetype at = kItemsOffset;
     for (int j = 0; j < count; ++j) {
-        const SongRecord &song = catalogue.Record(start + j);
-        const QString number = QString::number(song.number);
-        const QString texts[4] = {number, song.TitleText(), song.ExtraText(), song.ArtistText()};
-        const QString language = catalogue.Language(start + j);
+        const Item &item = items[j];
+        const QString *texts[4] = {&item.number, &item.title, &item.extra, &item.artist};
         for (int t = 0; t < 4; ++t)
-            packet.putU8(at + t, quint8(texts[t].size()));
-        packet.putText(at + 4, language, 3);
+            packet.putU8(at + t, quint8(std::min<qsizetype>(texts[t]->size(), kMaxUnits[t])));
+        packet.putText(at + 4, item.language, 3);
         at += kItemHeader;
-        for (const QString &text : texts) {
-            packet.putText(at, text, int(text.size()));
-            at += 2 * text.size();
+        for (int t = 0; t < 4; ++t) {
+            const int units = int(std::min<qsizetype>(texts[t]->size(), kMaxUnits[t]));
+            packet.putText(at, *texts[t], units);
+            at += 2 * units;
         }
     }
     packet.putU32(PacketHeader::kLengthOffset, quint32(at - PacketHeader::kSize));

@@ -8,8 +8,8 @@
 #include <QList>
 #include <QString>
 #include <array>
+#include <span>
 
-class SongCatalogue;
 struct QueConfig;
 
 // The replies and pushes the server sends, one struct per packet: its size,
@@ -138,13 +138,8 @@ struct PageData
     qint32 pageCount = 0;
     QList<SongRecord> songs; // decoded: the slots up to the first empty one
 
-    // Copies the records of page `page` (`size` songs a page, `sortMode`
-    // order) into the slots at `slots`; a page outside the catalogue, a size
-    // above 20 or a negative page copies nothing. Returns the songs copied.
-    static int FillPage(uchar *slots, const SongCatalogue &catalogue, qint32 sortMode, qint32 size,
-                        qint32 page);
-    static QByteArray Encode(const SongCatalogue &catalogue, qint32 sortMode, qint32 size,
-                             qint32 page, qint32 pageCount);
+    // The page's songs fill the first slots (at most 20), the rest stay zero.
+    static QByteArray Encode(std::span<const SongRecord> songs, qint32 page, qint32 pageCount);
     static PageData Decode(QByteArrayView packet);
 };
 
@@ -157,6 +152,8 @@ struct MultiDownloadData
     static constexpr int kItemsOffset = 20;
     static constexpr int kItemHeader = 10; // four lengths and the language code
     static constexpr int kMaxItems = 8;
+    // The most units each text of an item carries: number, title, extra, artist.
+    static constexpr int kMaxUnits[4] = {10, 48, 24, 24};
     static constexpr int kEndMarkSize = 24;
     static constexpr quint32 kEndMark = 0xFFFFFFFF;
 
@@ -173,8 +170,8 @@ struct MultiDownloadData
     qint32 start = 0;
     QList<Item> items;
 
-    // The songs from `start` on, at most eight, as far as the catalogue goes.
-    static QByteArray Encode(const SongCatalogue &catalogue, qint32 start);
+    // Up to eight songs that start at load position `start`.
+    static QByteArray Encode(qint32 start, const QList<Item> &items);
     static QByteArray EncodeEndMark();
     static MultiDownloadData Decode(QByteArrayView packet);
 };

@@ -1,5 +1,6 @@
 #include "tests/net/InProcessServer.h"
 
+#include <QFile>
 #include <QTcpSocket>
 #include <algorithm>
 
@@ -16,6 +17,17 @@ protected:
             list += QByteArray::number(n) + "|Title " + QByteArray::number(n * 37 % 100) +
                     "|Artist " + QByteArray::number(n % 7) + "\n";
         WriteFileBytes(home.dataFolder() + u"/orvabook.txt"_qs, list);
+    }
+    // The process's peak resident memory so far.
+    static qint64 PeakMemoryBytes()
+    {
+        QFile status(u"/proc/self/status"_qs);
+        if (!status.open(QIODevice::ReadOnly))
+            return 0;
+        for (const QByteArray &line : status.readAll().split('\n'))
+            if (line.startsWith("VmHWM:"))
+                return line.mid(6).trimmed().split(' ').value(0).toLongLong() * 1024;
+        return 0;
     }
     // Channels that exist as objects, deleted ones gone once the loop ran.
     int LiveChannels()
@@ -194,6 +206,88 @@ TEST_F(FaultTest, ThirtyOneTerminalsAndTheLocalClientInAMixedWorkload)
     EXPECT_EQ(app->favorites().listCount(), 2 * 31);
     ASSERT_TRUE(WaitForLog(u"RemoteControl Key (20)."_qs, 12));
     EXPECT_TRUE(local->IsConnected());
+}
+
+// A player that reads slowly while 1,024 queue-asking keys arrive in one burst
+// over 5,000 reservations: it gets every key and the queue once per turn, not
+// once per key, stays connected, and nothing waits for it past the allowance.
+TEST_F(FaultTest, KeyFloodReachesASlowPlayerAsOnePushPerTurn)
+{
+    for (int n = 0; n < ReservationQueue::kCapacity; ++n)
+        ASSERT_TRUE(app->queue().AddReservation(1, 0, quint32(1 + n % 100), 0, 0, u"G"_qs));
+    QTcpSocket player;
+    player.setReadBufferSize(1);
+    player.setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, 4096);
+    ASSERT_TRUE(player.bind(QHostAddress::LocalHost, 0));
+    player.connectToHost(QHostAddress::LocalHost, app->server().port());
+    ASSERT_TRUE(WaitForLog(u"Accepted ch"_qs));
+    auto t = Terminal(0);
+    const qint64 peakBefore = PeakMemoryBytes();
+    t->Send(Packet::EncodeHeaderOnly(Cmd::RemoteControlKey, 0x3FF).repeated(1024));
+    ASSERT_TRUE(WaitForLog(u"RemoteControl Key (3ff)."_qs, 1024));
+    Pump(100);
+    CClientSocket *local = app->channels().LocalClient();
+    ASSERT_NE(local, nullptr);
+    EXPECT_LE(local->unsent(), CClientSocket::kMaxUnsent);
+    EXPECT_LE(PeakMemoryBytes() - peakBefore, 10 << 20);
+
+    // Twenty adds in one receive are one more push, sent once the player has caught up.
+    QByteArray adds;
+    for (quint32 n = 1; n <= 20; ++n)
+        adds += Packet::RequestDel{n, -1, -1}.Encode();
+    t->Send(adds);
+    player.setReadBufferSize(0);
+    QByteArray received;
+    int keys = 0, pushes = 0;
+    QList<quint32> last;
+    const bool done = WaitUntil(
+        [&] {
+            received += player.readAll();
+            while (received.size() >= 16 && received.size() >= 16 + At(received, 8)) {
+                const QByteArray packet = received.left(16 + At(received, 8));
+                received.remove(0, packet.size());
+                if (At(packet, 4) == Cmd::RemoteControlKey) {
+                    ++keys;
+                } else {
+                    ++pushes;
+                    last = QueuedNumbers(packet);
+                }
+            }
+            return keys == 1024 && last.size() == ReservationQueue::kCapacity - 20;
+        },
+        10000);
+    EXPECT_TRUE(done) << keys << " keys, " << pushes << " pushes";
+    EXPECT_LE(pushes, 3); // one for the burst (two if it took two reads), one for the deletes
+    EXPECT_EQ(last, app->queue().Numbers(ReservationQueue::kCapacity));
+    EXPECT_EQ(player.state(), QAbstractSocket::ConnectedState);
+}
+
+// Favourite lists replaced by 29 requests in one receive are saved once, and
+// the file already holds all of them when the first reply arrives.
+TEST_F(FaultTest, FavoriteListsOfOneReceiveCostOneSaveBeforeAnyReply)
+{
+    auto t = Terminal(0);
+    QByteArray creates, sets;
+    for (int i = 0; i < 29; ++i) {
+        const QString name = u"L%1"_qs.arg(i);
+        creates += Packet::FavoriteName{name}.Encode(Cmd::NewFavoriteList);
+        Packet::SetFavoriteList set{name, {}};
+        set.numbers[0] = quint32(100 + i);
+        sets += set.Encode();
+    }
+    t->Send(creates);
+    for (int i = 0; i < 29; ++i)
+        ASSERT_TRUE(t->ReadPacket());
+    const qint64 savesBefore = app->favorites().saves();
+    t->Send(sets);
+    ASSERT_TRUE(t->ReadPacket());
+    const QString file = QString::fromUtf16(
+        reinterpret_cast<const char16_t *>(ReadFileBytes(app->favorites().filePath()).constData()));
+    for (int i = 0; i < 29; ++i)
+        EXPECT_TRUE(file.contains(u"L%1|%2"_qs.arg(i).arg(100 + i))) << i;
+    for (int i = 1; i < 29; ++i)
+        ASSERT_TRUE(t->ReadPacket());
+    EXPECT_EQ(app->favorites().saves() - savesBefore, 1);
 }
 
 } // namespace

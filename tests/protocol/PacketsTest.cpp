@@ -3,13 +3,11 @@
 #include "protocol/QueueWire.h"
 #include "protocol/Replies.h"
 #include "protocol/Requests.h"
-#include "queue/ReservationQueue.h"
 #include "tests/support/TempDir.h"
 
 #include <QStringEncoder>
 #include <QtEndian>
 #include <gtest/gtest.h>
-#include <map>
 
 namespace {
 
@@ -62,13 +60,12 @@ TEST(Packets, ReplySizesAgainstTheirLengthFields)
 // entries the payload really holds.
 TEST(Packets, QueueListAndRequestSet)
 {
-    std::map<quint32, SongRecord> songs;
-    for (quint32 number : {1u, 1234u, 70000u})
-        songs[number].number = number;
-    ReservationQueue queue([&](quint32 n) { return songs.contains(n) ? &songs[n] : nullptr; });
-    ASSERT_TRUE(queue.AddReservation(3, 0, 1234, -2, 1, QStringLiteral("Abc")));
-    ASSERT_TRUE(queue.AddReservation(65537, 0, 70000, 65538, -1, QString()));
-    ASSERT_TRUE(queue.AddReservation(1, 0, 1, 0, 0, QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXY")));
+    const QList<QueueItem> items = {{1234, -2, 1, 3, 0, u"Abc"_qs},
+                                    {70000, 65538, -1, 65537, 1, QString()},
+                                    {1, 0, 0, 1, 2, u"ABCDEFGHIJKLMNOPQRSTUVWXY"_qs}};
+    const auto queueList = [](const QList<QueueItem> &entries) {
+        return Packet::QueueWire{Packet::QueueWire::kQueueListMode, entries}.Encode(Cmd::QueueList);
+    };
 
     // 172 bytes, param 65539; pitch, tempo and station go out as their low
     // 16 bits and the name cut to 20 units.
@@ -77,10 +74,9 @@ TEST(Packets, QueueListAndRequestSet)
                                 QByteArray(34, '\0') + Hex("00011170 0002 FFFF 0001 0001") +
                                 QByteArray(40, '\0') + Hex("00000001 0000 0000 0001 0002") +
                                 QStringEncoder(QStringConverter::Utf16BE)(u"ABCDEFGHIJKLMNOPQRST");
-    const QByteArray list = Packet::EncodeQueueList(queue);
+    const QByteArray list = queueList(items);
     EXPECT_EQ(list.toHex(' '), expected.toHex(' '));
-    EXPECT_EQ(Packet::EncodeQueueList(ReservationQueue(nullptr)),
-              Hex("4F525641 00008142 00000000 0001 0000"));
+    EXPECT_EQ(queueList({}), Hex("4F525641 00008142 00000000 0001 0000"));
 
     const auto back = Packet::QueueWire::Decode(list);
     ASSERT_EQ(back.items.size(), 3);
