@@ -52,7 +52,8 @@ void FavoriteStore::LoadFavoriteLists()
         return;
     m_rows.clear();
     for (int i = 0; i < m_listCount; ++i)
-        m_rows.appendRow({m_lists[size_t(i)].NameView().toString(), m_lists[size_t(i)].SongsText()});
+        m_rows.appendRow(
+            {m_lists[size_t(i)].NameView().toString(), m_lists[size_t(i)].SongsText()});
 }
 
 // Writes the whole file through a temporary that replaces the old one only when complete.
@@ -63,6 +64,16 @@ void FavoriteStore::SaveFavoriteLists() const
     if (!SaveFile(filePath(), bytes, &error))
         DebugTrace("SaveFavoriteLists: %s not written: %s", qUtf8Printable(filePath()),
                    qUtf8Printable(error));
+}
+
+// One save for any number of replaced lists since the last.
+void FavoriteStore::SaveIfDue()
+{
+    if (!m_saveDue)
+        return;
+    m_saveDue = false;
+    ++m_saves;
+    SaveFavoriteLists();
 }
 
 // The file's bytes: mark FF FE, then one UTF-16LE line per list ending in CR LF.
@@ -126,7 +137,8 @@ bool FavoriteStore::AddSongToFavoriteList(const QString &name, quint32 number)
     return true;
 }
 
-// Finds the list with a logged comparison per list, overwrites it and saves.
+// Finds the list with a logged comparison per list, overwrites it and marks the
+// file for the next SaveIfDue.
 bool FavoriteStore::ReplaceFavoriteList(const QString &name, const SongNumbers &numbers)
 {
     if (m_listCount == 0)
@@ -145,7 +157,7 @@ bool FavoriteStore::ReplaceFavoriteList(const QString &name, const SongNumbers &
         return false;
     m_lists[size_t(found)].songNumbers = numbers;
     RefreshRow(found);
-    SaveFavoriteLists();
+    m_saveDue = true;
     return true;
 }
 

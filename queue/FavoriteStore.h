@@ -54,6 +54,12 @@ public:
     // Replaces the file with all lists, atomically: a failed save leaves the
     // old file whole and is not reported.
     void SaveFavoriteLists() const;
+    // Saves the lists if a replace asked for it since the last save. Called
+    // once a batch of requests is handled, before any of its replies leaves.
+    void SaveIfDue();
+    bool saveDue() const { return m_saveDue; }
+    // Saves made by SaveIfDue so far.
+    qint64 saves() const { return m_saves; }
     // The whole file as SaveFavoriteLists writes it: UTF-16LE lines
     // "name|numbers" + CR LF after the mark FF FE; no lists give no bytes.
     QByteArray FileBytes() const;
@@ -69,8 +75,9 @@ public:
     // it or the list is full (nothing changes then); false for number 0 or an
     // unknown name.
     bool AddSongToFavoriteList(const QString &name, quint32 number);
-    // Overwrites all 128 numbers of the named list and saves the file. Logs
-    // each name comparison made on the way. False (nothing saved) for an unknown name.
+    // Overwrites all 128 numbers of the named list; the file is saved at the
+    // next SaveIfDue. Logs each name comparison made on the way. False
+    // (nothing changes) for an unknown name.
     bool ReplaceFavoriteList(const QString &name, const SongNumbers &numbers);
     // Removes the named list and its row, keeping the order of the others; the
     // file is not written (the next save carries the change). False for an unknown name.
@@ -88,4 +95,6 @@ private:
     ZeroFilledTable<FavoriteList> m_lists;
     int m_listCount = 0;
     RowTable m_rows;
+    bool m_saveDue = false;
+    qint64 m_saves = 0;
 };

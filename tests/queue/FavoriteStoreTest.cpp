@@ -122,7 +122,8 @@ TEST_F(FavoriteStoreTest, LoadAddsListsOfAnyEncodingAndSkipsLinesWithoutBar)
     EXPECT_EQ(store.FileBytes(), Utf16Le(u"Kids|\r\nKids|1,2,3\r\nMix|9,5\r\nCafé|-5\r\n", true));
 }
 
-TEST_F(FavoriteStoreTest, ReplaceLogsAndSavesAtOnceDeleteKeepsOrderWithoutSaving)
+// Replaces mark the file; one SaveIfDue writes it for all of them.
+TEST_F(FavoriteStoreTest, ReplaceLogsAndSavesOnceDueDeleteKeepsOrderWithoutSaving)
 {
     LogCapture log;
     EXPECT_FALSE(store.ReplaceFavoriteList(u"Party"_qs, {1}));
@@ -131,26 +132,32 @@ TEST_F(FavoriteStoreTest, ReplaceLogsAndSavesAtOnceDeleteKeepsOrderWithoutSaving
     ASSERT_TRUE(Add(u"Party"_qs, 1));
     EXPECT_FALSE(QFile::exists(FilePath())); // creating and adding stay in memory
 
+    EXPECT_TRUE(store.ReplaceFavoriteList(u"Zed"_qs, {4}));
     EXPECT_TRUE(store.ReplaceFavoriteList(u"Party"_qs, {5, 6}));
-    const QByteArray saved = Utf16Le(u"Zed|\r\nAlpha|\r\nParty|5,6\r\n", true);
+    EXPECT_FALSE(QFile::exists(FilePath()));
+    store.SaveIfDue();
+    store.SaveIfDue();
+    EXPECT_EQ(store.saves(), 1);
+    const QByteArray saved = Utf16Le(u"Zed|4\r\nAlpha|\r\nParty|5,6\r\n", true);
     EXPECT_EQ(ReadFileBytes(FilePath()), saved);
     EXPECT_EQ(Rows(store).last(), u"Party|5,6");
 
     EXPECT_TRUE(store.DeleteFavoriteList(u"Alpha"_qs));
     EXPECT_FALSE(store.DeleteFavoriteList(u"Alpha"_qs));
     EXPECT_EQ(ReadFileBytes(FilePath()), saved);
-    EXPECT_EQ(Rows(store), QStringList({"Zed|", "Party|5,6"}));
+    EXPECT_EQ(Rows(store), QStringList({"Zed|4", "Party|5,6"}));
     EXPECT_EQ(store.list(1).NameView(), u"Party");
     EXPECT_EQ(Find(u"Party"_qs), (SongNumbers{5, 6}));
     EXPECT_EQ(store.list(2).NameView(), u""); // the freed slot holds nothing
 
     ASSERT_TRUE(QFile::remove(FilePath()));
     EXPECT_FALSE(store.ReplaceFavoriteList(u"Nobody"_qs, {9}));
+    store.SaveIfDue();
     EXPECT_FALSE(QFile::exists(FilePath()));
     // Every comparison is logged, with -1, 0 or 1.
-    EXPECT_EQ(log.Lines(), (QStringList{"(Zed, Party) result 1.", "(Alpha, Party) result -1.",
-                                        "(Party, Party) result 0.", "(Zed, Nobody) result 1.",
-                                        "(Party, Nobody) result 1."}));
+    EXPECT_EQ(log.Lines(), (QStringList{"(Zed, Zed) result 0.", "(Zed, Party) result 1.",
+                                        "(Alpha, Party) result -1.", "(Party, Party) result 0.",
+                                        "(Zed, Nobody) result 1.", "(Party, Nobody) result 1."}));
 }
 
 TEST_F(FavoriteStoreTest, LoadStopsAtEveryCapacityAndAFailedSaveLeavesTheOldFileWhole)
