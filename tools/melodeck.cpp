@@ -29,7 +29,8 @@ const char kUsage[] =
     "  key CODE | numkey N | load FILE | listen\n"
     "  bench [--terminals N] [--requests N] [--server-pid PID]\n"
     "    (times the server beside an echo responder; terminals connect from\n"
-    "    --bind, default 127.0.0.2, and the addresses after it)\n";
+    "    --bind, default 127.0.0.2, and the addresses after it)\n"
+    "  --help | --version\n";
 
 const QStringList kValueOptions = {"--host",  "--port",      "--bind",     "--timeout",
                                    "--sort",  "--size",      "--page",     "--out",
@@ -284,6 +285,10 @@ int main(int argc, char **argv)
     const QStringList words = app.arguments().mid(1);
     if (words.contains(QStringLiteral("--help")) || words.contains(QStringLiteral("-h"))) {
         std::fputs(kUsage, stdout);
+        return kExitOk;
+    }
+    if (words.contains(QStringLiteral("--version"))) {
+        std::fputs("melodeck " ORVA_VERSION "\n", stdout);
         return kExitOk;
     }
     CommandLine line(words, kValueOptions, kFlags, {QStringLiteral("fav")});

@@ -25,7 +25,8 @@ constexpr quint32 kGeneratedTimestamp = 0x5EED0001;
 const char kUsage[] =
     "usage: orva-catalogue make LIST.txt OUT.dat\n"
     "       orva-catalogue dump FILE.dat|FILE.txt [--order number|title|artist|extra]\n"
-    "       orva-catalogue generate N OUT.txt|OUT.dat [--encoding utf8-bom|utf8|utf16|ansi]\n";
+    "       orva-catalogue generate N OUT.txt|OUT.dat [--encoding utf8-bom|utf8|utf16|ansi]\n"
+    "       orva-catalogue --help | --version\n";
 
 void PrintTo(FILE *stream, const QString &text)
 {
@@ -233,6 +234,14 @@ int main(int argc, char **argv)
     EventLog::SetEchoToStdout(false);
 
     QStringList args = app.arguments().mid(1);
+    if (args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"))) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (args.contains(QStringLiteral("--version"))) {
+        std::fputs("orva-catalogue " ORVA_VERSION "\n", stdout);
+        return 0;
+    }
     // One optional "--name value" pair after the positional arguments.
     QString option;
     QString optionValue;
