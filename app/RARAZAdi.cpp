@@ -19,8 +19,8 @@ RARAZAdi::RARAZAdi(QObject *parent)
       m_queue(std::make_unique<ReservationQueue>(ReservationQueue::LookupIn(*m_catalogue))),
       m_favorites(std::make_unique<FavoriteStore>()),
       m_relay(std::make_unique<LocalClientRelay>(m_channels, *m_queue)),
-      m_dispatcher(
-          std::make_unique<Dispatcher>(*m_catalogue, m_config, *m_queue, *m_favorites, *m_relay)),
+      m_dispatcher(std::make_unique<Dispatcher>(*m_catalogue, m_config, m_venue, *m_queue,
+                                                *m_favorites, *m_relay)),
       m_server(std::make_unique<MelodeckServer>(m_config, m_channels, *m_dispatcher))
 {
     EventLog::Attach(&m_logRows);
@@ -41,6 +41,7 @@ bool RARAZAdi::InitInstance()
     const QString dataFolder = DataPath();
     OldDataFolder::MoveInto(OldDataFolder::PathBeside(dataFolder), dataFolder);
     LoadSettings(m_config);
+    LoadVenueSettings(m_venue);
     const QString songBook = DataPath(QStringLiteral("orvabook.txt"));
     m_catalogue->LoadSongDatabase(
         QFileInfo::exists(songBook) ? songBook : DataPath(QStringLiteral("moxiinfo.dat")));

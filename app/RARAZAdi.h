@@ -2,6 +2,7 @@
 
 #include "base/QueConfig.h"
 #include "base/RowTable.h"
+#include "base/VenueConfig.h"
 #include "net/ChannelList.h"
 #include "net/ClientTable.h"
 
@@ -38,6 +39,7 @@ public:
     static QString InstanceName();
 
     QueConfig &config() { return m_config; }
+    VenueConfig &venue() { return m_venue; }
     SongCatalogue &catalogue() { return *m_catalogue; }
     ReservationQueue &queue() { return *m_queue; }
     FavoriteStore &favorites() { return *m_favorites; }
@@ -49,6 +51,7 @@ public:
 
 private:
     QueConfig m_config;
+    VenueConfig m_venue;
     RowTable m_logRows;
     ClientTable m_clientRows;
     ChannelList m_channels;

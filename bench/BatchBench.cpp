@@ -3,6 +3,7 @@
 // list replacements over 5,000 full lists (the save). Run: build/orva_batch_bench
 
 #include "base/QueConfig.h"
+#include "base/VenueConfig.h"
 #include "catalogue/SongCatalogue.h"
 #include "net/CClientSocket.h"
 #include "net/ChannelList.h"
@@ -41,11 +42,12 @@ struct Rig
     QTemporaryDir dir;
     SongCatalogue catalogue;
     QueConfig config;
+    VenueConfig venue;
     ReservationQueue queue{ReservationQueue::LookupIn(catalogue)};
     FavoriteStore favorites{dir.filePath(QStringLiteral("Favorite.txt"))};
     ChannelList channels;
     LocalClientRelay relay{channels, queue};
-    Dispatcher dispatcher{catalogue, config, queue, favorites, relay};
+    Dispatcher dispatcher{catalogue, config, venue, queue, favorites, relay};
     QTcpServer listener;
     QTcpSocket terminalPeer, playerPeer;
     std::unique_ptr<CClientSocket> terminal, player;

@@ -10,6 +10,7 @@
 // chunk sizes used in turn (1-254 bytes, 255: as much as the buffer takes),
 // then the bytes the peer sends.
 #include "base/QueConfig.h"
+#include "base/VenueConfig.h"
 #include "catalogue/SongCatalogue.h"
 #include "fuzz/FuzzSupport.h"
 #include "net/CClientSocket.h"
@@ -139,6 +140,7 @@ public:
 
     SongCatalogue catalogue;
     QueConfig config;
+    VenueConfig venue;
     ChannelList channels;
     Connection terminal;
     Connection local;
@@ -237,7 +239,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     FavoriteStore favorites(rig.favoritesPath);
     rig.Prepare(queue, favorites, (flags & 0x3E) == 0x02);
     LocalClientRelay relay(rig.channels, queue);
-    Dispatcher dispatcher(rig.catalogue, rig.config, queue, favorites, relay);
+    Dispatcher dispatcher(rig.catalogue, rig.config, rig.venue, queue, favorites, relay);
     CClientSocket &channel = flags & 1 ? *rig.local.channel : *rig.terminal.channel;
     ResetChannel(channel, (flags & 0xC0) == 0xC0);
 

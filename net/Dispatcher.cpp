@@ -2,6 +2,7 @@
 
 #include "base/EventLog.h"
 #include "base/QueConfig.h"
+#include "base/VenueConfig.h"
 #include "catalogue/SongCatalogue.h"
 #include "net/CClientSocket.h"
 #include "net/LocalClientRelay.h"
@@ -15,10 +16,10 @@
 
 #include <algorithm>
 
-Dispatcher::Dispatcher(SongCatalogue &catalogue, const QueConfig &config, ReservationQueue &queue,
-                       FavoriteStore &favorites, LocalClientRelay &relay)
-    : m_catalogue(catalogue), m_config(config), m_queue(queue), m_favorites(favorites),
-      m_relay(relay)
+Dispatcher::Dispatcher(SongCatalogue &catalogue, const QueConfig &config, const VenueConfig &venue,
+                       ReservationQueue &queue, FavoriteStore &favorites, LocalClientRelay &relay)
+    : m_catalogue(catalogue), m_config(config), m_venue(venue), m_queue(queue),
+      m_favorites(favorites), m_relay(relay)
 {
 }
 
@@ -206,10 +207,18 @@ void Dispatcher::RequestAdd(CClientSocket &channel, QByteArrayView packet)
     const auto request = Packet::RequestAdd::Decode(packet);
     WriteLog("Requested add number %d, pitch %d, tempo %d, name %s.", int(request.number),
              request.pitch, request.tempo, qUtf8Printable(request.customer));
-    const bool added =
-        m_queue.count() < ReservationQueue::kCapacity &&
-        m_queue.AddReservation(quint32(channel.station), int(request.position), request.number,
-                               request.pitch, request.tempo, request.customer);
+    const auto station = quint32(channel.station);
+    const auto refusal = m_queue.CheckRules(m_venue, station, request.number);
+    if (refusal == ReservationQueue::Refusal::Duplicate)
+        WriteLog("Refused add number %d from pcx %d: already in the queue (NoDuplicates).",
+                 int(request.number), channel.station);
+    else if (refusal == ReservationQueue::Refusal::StationFull)
+        WriteLog("Refused add number %d from pcx %d: %d songs queued (MaxPerStation).",
+                 int(request.number), channel.station, m_venue.MaxPerStation);
+    const bool added = refusal == ReservationQueue::Refusal::None &&
+                       m_queue.count() < ReservationQueue::kCapacity &&
+                       m_queue.AddByRules(m_venue, station, int(request.position), request.number,
+                                          request.pitch, request.tempo, request.customer);
     channel.Reply(Packet::NumberResult{added ? request.number : 0}.Encode(Cmd::AddResult));
     m_relay.PushQueueToLocal();
 }

@@ -10,14 +10,15 @@ class ReservationQueue;
 class SongCatalogue;
 struct PacketHeader;
 struct QueConfig;
+struct VenueConfig;
 
 // Cuts a channel's received bytes into packets and carries out each request:
 // the one entry point through which a terminal's requests take effect.
 class Dispatcher
 {
 public:
-    Dispatcher(SongCatalogue &catalogue, const QueConfig &config, ReservationQueue &queue,
-               FavoriteStore &favorites, LocalClientRelay &relay);
+    Dispatcher(SongCatalogue &catalogue, const QueConfig &config, const VenueConfig &venue,
+               ReservationQueue &queue, FavoriteStore &favorites, LocalClientRelay &relay);
 
     // Handles every whole packet the channel holds, in order; the tail of an
     // unfinished one stays with the channel for the next read. Replies wait in
@@ -58,6 +59,7 @@ private:
 
     SongCatalogue &m_catalogue;
     const QueConfig &m_config;
+    const VenueConfig &m_venue;
     ReservationQueue &m_queue;
     FavoriteStore &m_favorites;
     LocalClientRelay &m_relay;

@@ -3,9 +3,11 @@
 #include "base/EventLog.h"
 #include "base/LocalClock.h"
 #include "base/NumberText.h"
+#include "base/VenueConfig.h"
 #include "catalogue/SongCatalogue.h"
 #include "catalogue/SongRecord.h"
 
+#include <QHash>
 #include <algorithm>
 
 namespace {
@@ -62,21 +64,66 @@ const QueueEntry &ReservationQueue::entry(int i) const
 bool ReservationQueue::AddReservation(quint32 station, int positionFlag, quint32 number,
                                       qint32 pitch, qint32 tempo, const QString &customer)
 {
+    return InsertReservation(positionFlag == 1 ? 0 : m_count, station, number, pitch, tempo,
+                             customer);
+}
+
+bool ReservationQueue::AddByRules(const VenueConfig &rules, quint32 station, int positionFlag,
+                                  quint32 number, qint32 pitch, qint32 tempo,
+                                  const QString &customer)
+{
+    int slot = m_count;
+    if (positionFlag == 1)
+        slot = 0;
+    else if (rules.Rotation)
+        slot = RotationSlot(station);
+    return InsertReservation(slot, station, number, pitch, tempo, customer);
+}
+
+bool ReservationQueue::InsertReservation(int slot, quint32 station, quint32 number, qint32 pitch,
+                                         qint32 tempo, const QString &customer)
+{
     // The dispatcher keeps the queue below capacity; this guard only protects the table.
-    if (m_count >= kCapacity)
+    if (m_count >= kCapacity || slot < 0 || slot > m_count)
         return false;
     if (!m_findSong(number))
         return false;
-    int slot = m_count;
-    if (positionFlag == 1) {
-        std::copy_backward(m_entries.data(), m_entries.data() + m_count,
-                           m_entries.data() + m_count + 1);
-        slot = 0;
-    }
+    std::copy_backward(m_entries.data() + slot, m_entries.data() + m_count,
+                       m_entries.data() + m_count + 1);
     WriteEntry(slot, station, number, pitch, tempo, customer);
     ++m_count;
     InsertQueueRow(slot);
     return true;
+}
+
+ReservationQueue::Refusal ReservationQueue::CheckRules(const VenueConfig &rules, quint32 station,
+                                                       quint32 number) const
+{
+    if (rules.NoDuplicates && FindNumber(number) >= 0)
+        return Refusal::Duplicate;
+    if (rules.MaxPerStation > 0 && StationCount(station) >= rules.MaxPerStation)
+        return Refusal::StationFull;
+    return Refusal::None;
+}
+
+int ReservationQueue::RotationSlot(quint32 station) const
+{
+    const int turn = StationCount(station) + 1; // the new entry's ordinal
+    // Stations are few (terminals, the local client, the web), so a small map.
+    QHash<quint32, int> ahead;
+    for (int i = 0; i < m_count; ++i) {
+        int &seen = ahead[m_entries[size_t(i)].station];
+        ++seen; // entry i's ordinal within its station
+        if (i > 0 && seen > turn)
+            return i;
+    }
+    return m_count;
+}
+
+int ReservationQueue::StationCount(quint32 station) const
+{
+    return int(std::count_if(m_entries.data(), m_entries.data() + m_count,
+                             [station](const QueueEntry &e) { return e.station == station; }));
 }
 
 // Deletes by number (index or expectedCount -1) or by position with a count check.

@@ -11,6 +11,7 @@
 #include <memory>
 
 struct SongRecord;
+struct VenueConfig;
 class SongCatalogue;
 
 // The one reservation queue shared by all stations: up to 5,000 entries in
@@ -68,6 +69,25 @@ public:
     // catalogue, and for a full queue.
     bool AddReservation(quint32 station, int positionFlag, quint32 number, qint32 pitch,
                         qint32 tempo, const QString &customer);
+    // Why the venue's rules refuse an add, if they do.
+    enum class Refusal
+    {
+        None,
+        Duplicate,  // NoDuplicates: the number is already queued
+        StationFull // MaxPerStation: the station holds that many entries
+    };
+    Refusal CheckRules(const VenueConfig &rules, quint32 station, quint32 number) const;
+    // Queues a song of the catalogue where the rules place it: at the head for
+    // positionFlag 1; else, with Rotation on, at RotationSlot; else at the end.
+    // False (nothing changes) as AddReservation.
+    bool AddByRules(const VenueConfig &rules, quint32 station, int positionFlag, quint32 number,
+                    qint32 pitch, qint32 tempo, const QString &customer);
+    // Where fair turns put a new entry of `station`: before the first entry
+    // behind the head whose ordinal within its station (1 + its station's
+    // entries ahead of it) exceeds the station's queued entries + 1; else the end.
+    int RotationSlot(quint32 station) const;
+    // Entries of `station` in the queue.
+    int StationCount(quint32 station) const;
     // Deletes the first entry with `number` when index or expectedCount is -1;
     // otherwise entry `index`, whatever its number, provided the queue still
     // holds expectedCount entries. False (nothing changes) for an empty queue,
@@ -95,6 +115,9 @@ public:
 private:
     // Position of the first entry with `number`, or -1.
     int FindNumber(quint32 number) const;
+    // Moves the entries from `slot` on one place back and writes the new one there.
+    bool InsertReservation(int slot, quint32 station, quint32 number, qint32 pitch, qint32 tempo,
+                           const QString &customer);
     // Fills slot `slot` as a new reservation stamped now, not accepted.
     void WriteEntry(int slot, quint32 station, quint32 number, qint32 pitch, qint32 tempo,
                     QStringView customer);
