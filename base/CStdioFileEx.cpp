@@ -1,5 +1,7 @@
 #include "base/CStdioFileEx.h"
 
+#include "base/EventLog.h"
+
 #include <QtEndian>
 #include <algorithm>
 #include <cstring>
@@ -74,8 +76,14 @@ bool CStdioFileEx::Open(const QString &path, quint32 flags)
     return true;
 }
 
+// Closes the file, first logging the characters that did not convert, if any.
 void CStdioFileEx::Close()
 {
+    if (m_replaced > 0)
+        WriteLog("Replaced %lld characters that do not convert in [%s] (code page %d).",
+                 static_cast<long long>(m_replaced), qUtf8Printable(m_file.fileName()),
+                 m_nCodePage == kAnsiCodePage ? SystemCodePage() : m_nCodePage);
+    m_replaced = 0;
     m_file.close();
     m_readPos = 0;
     m_readEnd = 0;
@@ -100,8 +108,8 @@ bool CStdioFileEx::ReadString(QString &line)
         line.resize(m_byteLine.size() / 2);
         qFromLittleEndian<quint16>(m_byteLine.constData(), line.size(), line.data());
     } else {
-        // A line that does not convert still counts as read, as an empty string.
-        Converter(m_decoder, m_decoderMadeFor, CodePageConverter::ToUtf16).Decode(m_byteLine, line);
+        Converter(m_decoder, m_decoderMadeFor, CodePageConverter::ToUtf16)
+            .Decode(m_byteLine, line, &m_replaced);
     }
     if (line.endsWith(u'\r'))
         line.chop(1);
@@ -149,13 +157,13 @@ int CStdioFileEx::SystemCodePage()
     return ok && codePage > 0 ? codePage : kWesternCodePage;
 }
 
-// Converts bytes in a code page to UTF-16; empty when any byte does not convert.
-QString CStdioFileEx::ToUtf16(QByteArrayView bytes, int codePage)
+// Converts bytes in a code page to UTF-16, counting the characters replaced.
+QString CStdioFileEx::ToUtf16(QByteArrayView bytes, int codePage, qsizetype *replaced)
 {
     CodePageConverter converter(codePage == kAnsiCodePage ? SystemCodePage() : codePage,
                                 CodePageConverter::ToUtf16);
     QString text;
-    converter.Decode(bytes, text);
+    converter.Decode(bytes, text, replaced);
     return text;
 }
 
