@@ -45,8 +45,6 @@ protected:
 
 TEST_F(TextFileTest, ReadsEachEncodingLineByLineAgainAfterSeekingToTheStart)
 {
-    QByteArray split(65535, 'a'); // a sequence split between two read chunks is still valid
-    split += "\xC3\xA9 tail";
     const QString cafe = u"Café"_qs, zoe = u"Zoë"_qs;
     const QString longLine = QString(4999, u'é') + u'x';
     const std::tuple<QByteArray, QStringList, int> cases[] = {
@@ -62,7 +60,6 @@ TEST_F(TextFileTest, ReadsEachEncodingLineByLineAgainAfterSeekingToTheStart)
         {"Caf\xC3\xA9\n", {cafe}, kUtf8},
         {"\xC3(\n", {u"Ã("_qs}, kAnsi},
         {"plain\n", {"plain"}, kAnsi},
-        {split, {QString(65535, u'a') + u"é tail"_qs}, kUtf8},
         {"caf\xC3\xA9\n" + QByteArray(200000, 'b') + "\n\xE9\n",
          {u"cafÃ©"_qs, QString(200000, u'b'), u"é"_qs},
          kAnsi},
@@ -83,6 +80,38 @@ TEST_F(TextFileTest, ReadsEachEncodingLineByLineAgainAfterSeekingToTheStart)
         EXPECT_EQ(ReadLines(file), lines);
         ASSERT_TRUE(file.Seek(0));
         EXPECT_EQ(ReadLines(file), lines) << "the mark is skipped again";
+    }
+}
+
+// The mark-less UTF-8 check reads the file in 64 KiB blocks: a sequence cut
+// by a block's end is whole with the next block's bytes, and a bad or
+// unfinished one anywhere makes the file ANSI, as does pure ASCII.
+TEST_F(TextFileTest, MarklessUtf8CheckHoldsAcrossReadBlocks)
+{
+    constexpr qsizetype kBlock = 64 * 1024;
+    const QByteArray euro = "\xE2\x82\xAC", smile = "\xF0\x9F\x98\x80";
+    // `bytes` placed so that its first `before` bytes end the first block.
+    const auto at = [&](qsizetype before, const QByteArray &bytes, const QByteArray &after = "x") {
+        return QByteArray(kBlock - before, 'a') + bytes + after;
+    };
+    const std::pair<QByteArray, int> cases[] = {
+        {at(1, euro), kUtf8},
+        {at(2, euro), kUtf8},
+        {at(1, smile), kUtf8},
+        {at(2, smile), kUtf8},
+        {at(3, smile), kUtf8},
+        {at(0, "\xC3\xA9", QByteArray(3 * kBlock, 'b')), kUtf8},
+        {at(2, euro.left(2), {}), kAnsi},    // cut off by the end of the file
+        {at(1, "\xC3", "("), kAnsi},         // a lead byte without its continuation
+        {at(0, "\x80"), kAnsi},              // a continuation without its lead
+        {at(1, smile.left(3) + "A"), kAnsi}, // a four-byte sequence cut by ASCII
+        {at(1, euro) + QByteArray(2 * kBlock, 'c') + "\xFF", kAnsi},
+        {QByteArray(3 * kBlock, 'a'), kAnsi}};
+    for (const auto &[bytes, codePage] : cases) {
+        SCOPED_TRACE(bytes.mid(kBlock - 4, 8).toHex(' ').constData());
+        CStdioFileEx file;
+        ASSERT_TRUE(Open(file, bytes));
+        EXPECT_EQ(file.CodePage(), codePage);
     }
 }
 
