@@ -53,6 +53,9 @@ TEST_F(TextFileTest, ReadsEachEncodingLineByLineAgainAfterSeekingToTheStart)
         {Utf16Le(u"ab\r\n\r\n\u0A05\u0A0Ax\r\nend", true),
          {"ab", "", u"\u0A05\u0A0Ax"_qs, "end"},
          kAnsi},
+        // 05 0A 00 4E: a byte 0A and a byte 00 at an odd offset are two
+        // characters, no line feed.
+        {Utf16Le(u"\u0A05\u4E00\r\nb", true), {u"\u0A05\u4E00"_qs, "b"}, kAnsi},
         {Hex("EF BB BF") + "Caf\xC3\xA9\r\nZo\xC3\xAB", {cafe, zoe}, kUtf8},
         {Hex("EF BB BF") + "ok\n\377bad\nend", {"ok", u"\uFFFDbad"_qs, "end"}, kUtf8},
         {"Caf\xE9\r\nZo\xEB\n", {cafe, zoe}, kAnsi},
