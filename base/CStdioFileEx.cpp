@@ -1,5 +1,7 @@
 #include "base/CStdioFileEx.h"
 
+#include "base/EventLog.h"
+
 #include <QtEndian>
 #include <algorithm>
 #include <cstring>
@@ -33,6 +35,27 @@ qsizetype FindLineFeed(const char *bytes, qsizetype size, bool utf16)
             return at - bytes;
     }
     return -1;
+}
+
+// The longest start of a UTF-8 sequence that is not yet a whole one.
+constexpr qsizetype kMaxCarry = 3;
+
+// How many bytes at the end of `bytes` start a UTF-8 sequence that needs more
+// bytes than are there (at most kMaxCarry); 0 when the end is a whole sequence
+// or is invalid anyway, which the validity check then finds.
+qsizetype UnfinishedTail(QByteArrayView bytes)
+{
+    for (qsizetype back = 1; back <= std::min(kMaxCarry, bytes.size()); ++back) {
+        const uchar byte = uchar(bytes[bytes.size() - back]);
+        if ((byte & 0xC0) == 0x80)
+            continue; // a continuation byte: its lead is further back
+        const qsizetype length = (byte & 0xE0) == 0xC0   ? 2
+                                 : (byte & 0xF0) == 0xE0 ? 3
+                                 : (byte & 0xF8) == 0xF0 ? 4
+                                                         : 1;
+        return length > back ? back : 0;
+    }
+    return 0;
 }
 
 } // namespace
@@ -74,8 +97,14 @@ bool CStdioFileEx::Open(const QString &path, quint32 flags)
     return true;
 }
 
+// Closes the file, first logging the characters that did not convert, if any.
 void CStdioFileEx::Close()
 {
+    if (m_replaced > 0)
+        WriteLog("Replaced %lld characters that do not convert in [%s] (code page %d).",
+                 static_cast<long long>(m_replaced), qUtf8Printable(m_file.fileName()),
+                 m_nCodePage == kAnsiCodePage ? SystemCodePage() : m_nCodePage);
+    m_replaced = 0;
     m_file.close();
     m_readPos = 0;
     m_readEnd = 0;
@@ -100,8 +129,8 @@ bool CStdioFileEx::ReadString(QString &line)
         line.resize(m_byteLine.size() / 2);
         qFromLittleEndian<quint16>(m_byteLine.constData(), line.size(), line.data());
     } else {
-        // A line that does not convert still counts as read, as an empty string.
-        Converter(m_decoder, m_decoderMadeFor, CodePageConverter::ToUtf16).Decode(m_byteLine, line);
+        Converter(m_decoder, m_decoderMadeFor, CodePageConverter::ToUtf16)
+            .Decode(m_byteLine, line, &m_replaced);
     }
     if (line.endsWith(u'\r'))
         line.chop(1);
@@ -149,13 +178,13 @@ int CStdioFileEx::SystemCodePage()
     return ok && codePage > 0 ? codePage : kWesternCodePage;
 }
 
-// Converts bytes in a code page to UTF-16; empty when any byte does not convert.
-QString CStdioFileEx::ToUtf16(QByteArrayView bytes, int codePage)
+// Converts bytes in a code page to UTF-16, counting the characters replaced.
+QString CStdioFileEx::ToUtf16(QByteArrayView bytes, int codePage, qsizetype *replaced)
 {
     CodePageConverter converter(codePage == kAnsiCodePage ? SystemCodePage() : codePage,
                                 CodePageConverter::ToUtf16);
     QString text;
-    converter.Decode(bytes, text);
+    converter.Decode(bytes, text, replaced);
     return text;
 }
 
@@ -221,27 +250,25 @@ void CStdioFileEx::DetectEncoding()
 }
 
 // Whether the whole file is valid UTF-8 with at least one byte beyond ASCII.
+// One pass over blocks; a sequence cut by a block's end is carried over.
 bool CStdioFileEx::HoldsMultiByteUtf8()
 {
     bool multiByte = false;
-    QByteArray pending;
+    QByteArray block(kReadChunk + kMaxCarry, Qt::Uninitialized);
+    qsizetype carried = 0;
     for (;;) {
-        const QByteArray chunk = m_file.read(kReadChunk);
-        if (chunk.isEmpty())
+        const qint64 got = m_file.read(block.data() + carried, kReadChunk);
+        if (got <= 0)
             break;
-        pending += chunk;
-        // A line feed byte never sits inside a UTF-8 sequence, so everything up
-        // to the last one can be checked on its own.
-        const qsizetype cut = pending.lastIndexOf('\n') + 1;
-        if (cut == 0)
-            continue;
-        const QByteArrayView part(pending.constData(), cut);
+        const qsizetype size = carried + qsizetype(got);
+        carried = UnfinishedTail(QByteArrayView(block.constData(), size));
+        const QByteArrayView part(block.constData(), size - carried);
         if (!part.isValidUtf8())
             return false;
         multiByte = multiByte || HasHighByte(part);
-        pending.remove(0, cut);
+        std::memmove(block.data(), block.constData() + part.size(), size_t(carried));
     }
-    return QByteArrayView(pending).isValidUtf8() && (multiByte || HasHighByte(pending));
+    return carried == 0 && multiByte;
 }
 
 // Moves the unread tail to the front of the read-ahead buffer and reads more.

@@ -9,7 +9,9 @@
 // The system's one text-file class. Reads a file line by line into UTF-16
 // whatever its encoding (UTF-16LE with mark FF FE, UTF-8 with mark EF BB BF,
 // mark-less UTF-8, or the ANSI code page), and writes UTF-16 text as UTF-16LE
-// or in a code page, with a byte-order mark at the start of a new file.
+// or in a code page, with a byte-order mark at the start of a new file. Bytes
+// that do not convert are replaced, never the line lost; Close logs how many
+// characters of the file were replaced.
 class CStdioFileEx
 {
 public:
@@ -33,6 +35,7 @@ public:
 
     // Opens the file; for reading, also finds out its encoding. False on failure.
     bool Open(const QString &path, quint32 flags);
+    // Closes the file; logs once how many characters the lines read had replaced.
     void Close();
     bool IsOpen() const;
 
@@ -51,9 +54,10 @@ public:
     // The code page that stands for the system's ANSI code page: the number in
     // ORVA_RS_CODEPAGE, else Windows-1252.
     static int SystemCodePage();
-    // Converts multibyte text in a code page (-1: the ANSI code page) to UTF-16.
-    // Bytes that do not convert make the whole conversion fail (empty result).
-    static QString ToUtf16(QByteArrayView bytes, int codePage);
+    // Converts multibyte text in a code page (-1: the ANSI code page) to UTF-16,
+    // replacing what does not convert (see CodePageConverter::Decode) and adding
+    // the number replaced to `replaced`. Empty for an unknown code page.
+    static QString ToUtf16(QByteArrayView bytes, int codePage, qsizetype *replaced = nullptr);
     // Converts UTF-16 text to a code page; characters the code page lacks become
     // `defaultChar` (UTF-8 has no such characters).
     static QByteArray FromUtf16(QStringView text, int codePage, char defaultChar);
@@ -76,7 +80,8 @@ private:
     bool m_bUtf16 = false;
     int m_nCodePage = kAnsiCodePage;
     bool m_bAtStart = true;
-    int m_nMarkBytes = 0; // length of the byte-order mark Open found
+    int m_nMarkBytes = 0;     // length of the byte-order mark Open found
+    qsizetype m_replaced = 0; // characters replaced in the lines read since Open
 
     // Read-ahead over the unbuffered file; lines are cut out of it.
     QByteArray m_readBuffer;

@@ -9,6 +9,59 @@
 namespace {
 
 constexpr int kUtf8 = 65001;
+constexpr char16_t kReplacement = 0xFFFD;
+// The Unicode default character the East Asian multi-byte code pages declare.
+constexpr char16_t kMiddleDot = 0x30FB;
+
+// Qt's UTF-8 decoder, which also tells when the input ended inside a
+// sequence: it keeps such bytes for a next input that never comes. A U+FEFF
+// inside the text is a character, not a mark to drop.
+class Utf8Decoder : public QStringDecoder
+{
+public:
+    Utf8Decoder() : QStringDecoder(Utf8, Flag::ConvertInitialBom) {}
+    bool EndsInsideSequence() const { return state.remainingChars > 0; }
+    // The bad sequences it put U+FFFD in for.
+    qsizetype Replaced() const { return state.invalidChars; }
+};
+
+// Whether a code page is one of the East Asian multi-byte ones.
+bool IsMultiByte(int codePage)
+{
+    switch (codePage) {
+    case 932:
+    case 936:
+    case 949:
+    case 950:
+    case 1361:
+    case 20932:
+    case 51932:
+    case 51949:
+    case 54936:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Whether `trail` may follow a lead byte in a double-byte code page; then a
+// lead and trail that do not convert together are one character gone, not two.
+bool IsTrailByte(int codePage, uchar trail)
+{
+    switch (codePage) {
+    case 932:
+        return (trail >= 0x40 && trail <= 0x7E) || (trail >= 0x80 && trail <= 0xFC);
+    case 936:
+        return (trail >= 0x40 && trail <= 0x7E) || (trail >= 0x80 && trail <= 0xFE);
+    case 949:
+        return (trail >= 0x41 && trail <= 0x5A) || (trail >= 0x61 && trail <= 0x7A) ||
+               (trail >= 0x81 && trail <= 0xFE);
+    case 950:
+        return (trail >= 0x40 && trail <= 0x7E) || (trail >= 0xA1 && trail <= 0xFE);
+    default:
+        return false;
+    }
+}
 
 // UTF-16 in the host's byte order, so iconv can write straight into a QString.
 #if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
@@ -90,27 +143,55 @@ bool CodePageConverter::IsValid() const
     return m_codePage == kUtf8 || m_handle != iconv_t(-1);
 }
 
-// Decodes multibyte text into UTF-16, all or nothing.
-bool CodePageConverter::Decode(QByteArrayView bytes, QString &text)
+// Decodes multibyte text into UTF-16, replacing what does not convert.
+bool CodePageConverter::Decode(QByteArrayView bytes, QString &text, qsizetype *replaced)
 {
     text.resize(0);
     if (!IsValid() || m_direction != ToUtf16)
         return false;
     if (bytes.isEmpty())
         return true;
+    qsizetype count = 0;
     if (m_codePage == kUtf8) {
-        if (!bytes.isValidUtf8())
-            return false;
-        // A U+FEFF inside the text is a character, not a mark to drop.
-        QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+        Utf8Decoder decoder;
         text.resize(bytes.size());
         QChar *const begin = text.data();
-        const QChar *end = decoder.appendToBuffer(begin, bytes);
+        QChar *end = decoder.appendToBuffer(begin, bytes);
+        count = decoder.Replaced();
+        // A sequence cut off by the end is one bad character, as in the middle.
+        if (decoder.EndsInsideSequence()) {
+            *end++ = QChar(kReplacement);
+            ++count;
+        }
         text.resize(end - begin);
-        return true;
+    } else {
+        const int codePage = m_codePage;
+        RunIconv(m_handle, bytes, text,
+                 [codePage, &count](char *&in, size_t &inLeft, QString &out, size_t &written) {
+                     const uchar lead = uchar(*in);
+                     size_t skip = 1;
+                     char16_t unit = lead >= 0x80 && lead <= 0x9F ? lead : u'?';
+                     if (IsMultiByte(codePage)) {
+                         unit = kMiddleDot;
+                         // A trail byte that could not pair is read again as a
+                         // character of its own: it may be a line's CR or '|'.
+                         if (lead >= 0x81 && inLeft >= 2 && IsTrailByte(codePage, uchar(in[1])))
+                             skip = 2;
+                     }
+                     in += skip;
+                     inLeft -= skip;
+                     if (written + sizeof unit > size_t(out.size()) * sizeof unit)
+                         out.resize(out.size() * 2 + 16);
+                     std::memcpy(reinterpret_cast<char *>(out.data()) + written, &unit,
+                                 sizeof unit);
+                     written += sizeof unit;
+                     ++count;
+                     return true;
+                 });
     }
-    return RunIconv(m_handle, bytes, text,
-                    [](char *&, size_t &, QString &, size_t &) { return false; });
+    if (replaced)
+        *replaced += count;
+    return true;
 }
 
 // Encodes UTF-16 text, putting the default character in for what the code page lacks.

@@ -6,10 +6,12 @@
 
 // Copies log lines to a file descriptor (standard output) without ever making
 // the event loop wait for its reader. The lines of one batch of events leave
-// in one write once the loop is back. What a reader that stopped reading (a
-// paused pager, a terminal held with Ctrl-S) does not take waits and is tried
-// again; past kMaxWaiting bytes the oldest lines are dropped. Lines for a
-// reader that went away are dropped.
+// in one write once the loop is back. A regular file gets every line: writes
+// to it do not wait for anyone, and past kMaxWaiting bytes they are written at
+// once. What a reader that stopped reading (a paused pager, a terminal held
+// with Ctrl-S) does not take waits and is tried again; past kMaxWaiting bytes
+// the oldest lines are dropped, and a line saying how many takes their place.
+// Lines for a reader that went away are dropped.
 class LineEcho
 {
 public:
@@ -31,11 +33,14 @@ public:
     qint64 droppedLines() const { return m_droppedLines; }
 
 private:
+    void DropOldest();
     void Schedule(int delayMs);
 
     int m_fd;
-    qsizetype m_chunk; // the most one write may carry without blocking
+    bool m_regularFile;
     QByteArray m_waiting;
     QTimer m_flush;
     qint64 m_droppedLines = 0;
+    qint64 m_unreported = 0;     // dropped lines the reader has not been told of
+    qsizetype m_noticeBytes = 0; // the unwritten line at the front that tells them
 };

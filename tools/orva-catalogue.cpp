@@ -76,7 +76,11 @@ QString CheckTextEncoding(const QString &path)
         return {};
     if (utf8Mark)
         return QStringLiteral("%1: marked as UTF-8 but is not valid UTF-8").arg(path);
-    if (CStdioFileEx::ToUtf16(body, CStdioFileEx::kAnsiCodePage).isEmpty())
+    // The server would read the file with stand-ins for such bytes; a
+    // catalogue is made only from text that converts whole.
+    qsizetype replaced = 0;
+    if (CStdioFileEx::ToUtf16(body, CStdioFileEx::kAnsiCodePage, &replaced).isEmpty() ||
+        replaced > 0)
         return QStringLiteral("%1: neither UTF-8 nor text in code page %2 (set ORVA_RS_CODEPAGE)")
             .arg(path)
             .arg(CStdioFileEx::SystemCodePage());

@@ -83,8 +83,8 @@ TEST(EventLog, FullListKeepsOldestRowsAndReplacesTheLast)
 
 // A reader that stops reading never holds the writer up: what waits is
 // bounded, whole lines are dropped oldest first, and once the reader reads
-// again it gets whole lines in order, the newest last. A reader that went
-// away only loses the lines.
+// again it gets one line with the count of those dropped, then whole lines in
+// order, the newest last. A reader that went away only loses the lines.
 TEST(EventLog, EchoNeverWaitsForItsReader)
 {
     int ends[2];
@@ -105,8 +105,12 @@ TEST(EventLog, EchoNeverWaitsForItsReader)
         for (ssize_t got; (got = ::read(ends[0], buffer, sizeof buffer)) > 0;)
             received.append(buffer, got);
     }
-    const QList<QByteArray> lines = received.trimmed().split('\n');
-    EXPECT_EQ(lines.size() + echo.droppedLines(), total);
+    QList<QByteArray> lines = received.trimmed().split('\n');
+    const qint64 dropped = echo.droppedLines();
+    EXPECT_EQ(lines.takeFirst().split('\t').value(1),
+              QByteArray::number(dropped) +
+                  " log lines dropped: the reader of standard output was not reading.");
+    EXPECT_EQ(lines.size() + dropped, total);
     int previous = 0;
     for (const QByteArray &line : lines) {
         ASSERT_TRUE(line.startsWith("line ")) << line.toStdString();
@@ -119,6 +123,24 @@ TEST(EventLog, EchoNeverWaitsForItsReader)
     ::close(ends[0]);
     echo.Append("unread\n");
     EXPECT_TRUE(echo.Flush());
-    EXPECT_EQ(lines.size() + echo.droppedLines(), total + 1);
+    EXPECT_EQ(echo.droppedLines(), dropped + 1);
     ::close(ends[1]);
+}
+
+// A regular file never stops reading: it gets every line, however many one
+// batch of events logs.
+TEST(EventLog, EchoToAFileKeepsEveryLine)
+{
+    TempFolder dir;
+    QFile file(dir.Path(u"out.log"_qs));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    const QByteArray line = QByteArray(200, 'x') + '\n';
+    {
+        LineEcho echo(file.handle());
+        for (int i = 0; i < 30000; ++i) // 6 MB, in one batch: nothing flushes on the way
+            echo.Append(line);
+        EXPECT_TRUE(echo.Flush());
+        EXPECT_EQ(echo.droppedLines(), 0);
+    }
+    EXPECT_EQ(ReadFileBytes(file.fileName()), line.repeated(30000));
 }

@@ -126,6 +126,20 @@ TEST_F(SongCatalogueTest, TextListsInEveryEncodingSkipNonSongLinesCutWidthsAndSe
     }
 }
 
+// Bytes that do not convert cost their characters, never a song, and the
+// load says how many there were.
+TEST_F(SongCatalogueTest, TextListWithBytesThatDoNotConvertKeepsEverySong)
+{
+    const QString path =
+        dir.Write("cp.txt", "1|A\x81|X\n2|\x8D|X\r\n3|\x8F\x90|X\n4|Caf\xE9\x9D|Y\n");
+    Load(path);
+    EXPECT_EQ(Songs(), QStringList({u"1|A\u0081|X||eng"_qs, u"2|\u008D|X||eng"_qs,
+                                    u"3|\u008F\u0090|X||eng"_qs, u"4|Café\u009D|Y||eng"_qs}));
+    EXPECT_EQ(Messages().first(),
+              u"Replaced 5 characters that do not convert in [%1] (code page 1252)."_qs.arg(path));
+    EXPECT_EQ(Messages().size(), 2);
+}
+
 TEST_F(SongCatalogueTest, DatRecordsAsStoredWithLanguagesFromAMatchingLowerCaseIdx)
 {
     // Number 0 is kept, a title may fill its width, and a last record cut short still counts.
