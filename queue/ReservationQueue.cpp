@@ -93,7 +93,32 @@ bool ReservationQueue::InsertReservation(int slot, quint32 station, quint32 numb
     WriteEntry(slot, station, number, pitch, tempo, customer);
     ++m_count;
     InsertQueueRow(slot);
+    Notify(Change::Inserted, slot);
     return true;
+}
+
+void ReservationQueue::AddChangeObserver(ChangeObserver observer)
+{
+    m_observers.push_back(std::move(observer));
+}
+
+void ReservationQueue::Notify(Change::Kind kind, int position) const
+{
+    for (const ChangeObserver &observer : m_observers)
+        observer({kind, position});
+}
+
+void ReservationQueue::Restore(const QList<QueueEntry> &entries)
+{
+    m_count = int(std::min<qsizetype>(entries.size(), kCapacity));
+    std::copy_n(entries.constData(), m_count, m_entries.data());
+    std::fill(m_entries.data() + m_count, m_entries.data() + kCapacity, QueueEntry());
+    m_rows.clear();
+    for (int i = 0; i < m_count; ++i) {
+        InsertQueueRow(i);
+        if (const LocalTime &accepted = m_entries[size_t(i)].acceptedAt; accepted.isValid())
+            m_rows.setCell(i, StatusColumn, FormatTimeStamp(accepted.ToDateTime()));
+    }
 }
 
 ReservationQueue::Refusal ReservationQueue::CheckRules(const VenueConfig &rules, quint32 station,
@@ -179,6 +204,7 @@ void ReservationQueue::ApplyQueueSet(quint32 station, bool replace, const QList<
         entry.tempo = item.tempo;
         entry.SetCustomer(item.customer);
         UpdateQueueRow(slot);
+        Notify(Change::Updated, slot);
     }
     if (!replace)
         return;
@@ -186,6 +212,7 @@ void ReservationQueue::ApplyQueueSet(quint32 station, bool replace, const QList<
     m_rows.clear();
     for (int i = 0; i < m_count; ++i)
         InsertQueueRow(i);
+    Notify(Change::Reset);
 }
 
 // Stamps the accept time of row `row`'s entry and shows it in "Status".
@@ -195,6 +222,7 @@ void ReservationQueue::AcceptEntry(int row, const QDateTime &now)
         return;
     m_entries[size_t(row)].acceptedAt = LocalTime::From(now);
     m_rows.setCell(row, StatusColumn, FormatTimeStamp(now));
+    Notify(Change::Updated, row);
 }
 
 // The first `max` song numbers in queue order.
@@ -240,6 +268,7 @@ void ReservationQueue::RemoveEntry(int position)
               m_entries.data() + position);
     --m_count;
     m_entries[size_t(m_count)] = QueueEntry();
+    Notify(Change::Removed, position);
 }
 
 // Inserts row i; its "Index" is fixed now and never renumbered.

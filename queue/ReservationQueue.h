@@ -9,6 +9,7 @@
 #include <QList>
 #include <functional>
 #include <memory>
+#include <vector>
 
 struct SongRecord;
 struct VenueConfig;
@@ -39,6 +40,22 @@ public:
         ColumnCount
     };
 
+    // How the queue just changed, told to observers after the change: enough
+    // for one that keeps a copy (the journal) or shows it elsewhere.
+    struct Change
+    {
+        enum Kind
+        {
+            Inserted, // a new entry at `position`, the ones behind moved back
+            Removed,  // the entry at `position` went, the ones behind moved up
+            Updated,  // the entry at `position` was edited or accepted in place
+            Reset     // the whole queue was replaced
+        };
+        Kind kind = Reset;
+        int position = 0;
+    };
+    using ChangeObserver = std::function<void(const Change &)>;
+
     // Finds a song of the current catalogue by number: nullptr when it is not
     // there (and always when the catalogue is empty).
     using SongLookup = std::function<const SongRecord *(quint32 number)>;
@@ -62,6 +79,9 @@ public:
     // The queue view's rows ("Index" .. "Customer"); row i shows entry i.
     RowTable &rows() { return m_rows; }
     const RowTable &rows() const { return m_rows; }
+
+    // Observers are told of every change, in order, after it is made.
+    void AddChangeObserver(ChangeObserver observer);
 
     // --- Operations ---
     // Queues a song of the catalogue at the end, or at the head when
@@ -108,6 +128,11 @@ public:
     // and shows it in the row's "Status" cell. Rows without an entry are ignored.
     void AcceptEntry(int row, const QDateTime &now);
 
+    // Puts back a kept queue as it was, times and stations included, without
+    // telling the observers (the keeper already holds it). Beyond 5,000
+    // entries the rest is left out.
+    void Restore(const QList<QueueEntry> &entries);
+
     // --- Readers ---
     // The song numbers of the first `max` entries, in queue order (BookList).
     QList<quint32> Numbers(int max) const;
@@ -128,7 +153,10 @@ private:
     // Rewrites "Key", "Tempo" and "Customer" of row i from its entry.
     void UpdateQueueRow(int i);
 
+    void Notify(Change::Kind kind, int position = 0) const;
+
     SongLookup m_findSong;
+    std::vector<ChangeObserver> m_observers;
     Clock m_clock;
     ZeroFilledTable<QueueEntry> m_entries;
     int m_count = 0;
