@@ -198,9 +198,6 @@ TEST_F(FaultTest, ThirtyOneTerminalsAndTheLocalClientInAMixedWorkload)
     EXPECT_EQ(app->favorites().listCount(), 2 * 31);
     ASSERT_TRUE(WaitForLog(u"RemoteControl Key (20)."_qs, 12));
     EXPECT_TRUE(local->IsConnected());
-    // 31 others is the hard ceiling, whatever the limit: refused without "max. users".
-    EXPECT_TRUE(Terminal(31)->WaitForClose());
-    EXPECT_EQ(LastLog(), u"ConRequest from [127.0.0.33] refused. All 31 Channeles allocated.");
 }
 
 // A player that reads slowly while 1,024 queue-asking keys arrive in one burst

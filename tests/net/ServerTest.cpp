@@ -22,6 +22,17 @@ TEST_F(ServerTest, LimitAdmitsUsersPlusOneAndLogsARetryingAddressOnce)
         EXPECT_TRUE(terminal->IsConnected());
 }
 
+TEST_F(ServerTest, HardCeilingOfThirtyOthersLogsWithoutMaxUsers)
+{
+    app->config().Users = 30;
+    std::vector<std::unique_ptr<MelodeckClient>> terminals;
+    for (int i = 0; i < 31; ++i)
+        terminals.push_back(Terminal(i));
+    EXPECT_EQ(CountLog(u"Accepted ch"_qs), 31);
+    EXPECT_TRUE(Terminal(31)->WaitForClose());
+    EXPECT_EQ(LastLog(), u"ConRequest from [127.0.0.33] refused. All 31 Channeles allocated.");
+}
+
 // A freed slot is reused, lowest first; a terminal reconnecting from a live
 // channel's address replaces that channel. The client rows follow, numbered
 // without gaps, the local client shown as localhost.
