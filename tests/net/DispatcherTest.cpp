@@ -64,13 +64,11 @@ TEST_F(DispatcherTest, RequestSetReplacesOrEditsTheQueueSilently)
         Set{0, {{12, 5, -2, 9, 1, u"Dee"_qs}}}.Encode(Cmd::RequestSet));
     ASSERT_TRUE(WaitForLog(u"Requested set result 1."_qs));
     EXPECT_EQ(CountLog(u"Requested set result 65538."_qs), 1);
-    QStringList entries;
-    for (int i = 0; i < app->queue().count(); ++i) {
-        const QueueEntry &e = app->queue().entry(i);
-        entries << u"%1 %2 %3 %4 "_qs.arg(e.station).arg(e.number).arg(e.pitch).arg(e.tempo) +
-                       e.CustomerText();
-    }
-    EXPECT_EQ(entries, (QStringList{"1 7 3 4 Bo", "1 12 5 -2 Dee"}));
+    ASSERT_EQ(app->queue().count(), 2);
+    EXPECT_EQ(app->queue().rows().row(0).mid(3),
+              (QStringList{"1", "7", "Seven", "Sailors", "3", "4", "Bo"}));
+    EXPECT_EQ(app->queue().rows().row(1).mid(3),
+              (QStringList{"1", "12", "Love Song", "Singer", "5", "-2", "Dee"}));
     EXPECT_TRUE(t->Drain(50).isEmpty());
     EXPECT_TRUE(local->Drain(0).isEmpty());
 }
@@ -109,12 +107,10 @@ TEST_F(DispatcherTest, KeysAreRelayedAndTheNumberKeyReturnsInBookList)
 
 TEST_F(DispatcherTest, BookListIsLoggedOncePerStationAndQueueLength)
 {
-    auto a = Terminal(0);
-    auto b = Terminal(1);
+    auto a = Terminal(0), b = Terminal(1);
     const QByteArray request = Packet::EncodeHeaderOnly(Cmd::RequestBookList);
-    Ask(*a, request);
-    Ask(*a, request);
-    Ask(*b, request);
+    for (MelodeckClient *asker : {a.get(), a.get(), b.get()})
+        Ask(*asker, request);
     Ask(*b, Reserve(12));
     Ask(*b, request);
     EXPECT_EQ(LogLines(u"RequestBookList"_qs),

@@ -150,26 +150,18 @@ TEST_F(FaultTest, ThirtyOneTerminalsAndTheLocalClientInAMixedWorkload)
         std::vector<QByteArray> requests;
         for (int i = 0; i < 31; ++i) {
             const quint32 song = quint32(1 + (i * 3 + round) % 100);
-            switch (round % 6) {
-            case 0:
-                requests.push_back(Packet::RequestPage{1, i % 4}.Encode());
-                break;
-            case 1:
-                requests.push_back(Packet::MultiDownload{i * 3, 100}.Encode());
-                break;
-            case 2:
-            case 3:
-                requests.push_back(Reserve(song));
+            const QByteArray kinds[] = {
+                Packet::RequestPage{1, i % 4}.Encode(),
+                Packet::MultiDownload{i * 3, 100}.Encode(),
+                Reserve(song),
+                Reserve(song),
+                Packet::RequestDel{song - 1, -1, -1}.Encode(),
+                Packet::FavoriteName{u"T%1-%2"_qs.arg(i).arg(round)}.Encode(Cmd::NewFavoriteList)};
+            requests.push_back(kinds[round % 6]);
+            if (round % 6 == 2 || round % 6 == 3)
                 expected.append(song);
-                break;
-            case 4:
-                requests.push_back(Packet::RequestDel{song - 1, -1, -1}.Encode());
+            else if (round % 6 == 4)
                 expected.removeOne(song - 1);
-                break;
-            default:
-                requests.push_back(Packet::FavoriteName{u"T%1-%2"_qs.arg(i).arg(round)}.Encode(
-                    Cmd::NewFavoriteList));
-            }
             terminals[size_t(i)]->Send(requests.back());
         }
         for (int i = 0; i < 31; ++i) {

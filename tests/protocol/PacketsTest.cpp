@@ -23,10 +23,6 @@ TEST(Packets, RequestAddIsLaidOutAsTerminalsSendIt)
                                       "00000000 0041 0062 0063") +
                                   QByteArray(34, '\0'))
                                      .toHex(' '));
-    const auto back = Packet::RequestAdd::Decode(packet);
-    EXPECT_EQ(back.number, 1234u);
-    EXPECT_EQ(back.pitch, -2);
-    EXPECT_EQ(back.customer, QStringLiteral("Abc"));
 }
 
 // Every reply's size on the wire, its length field, and the size a reader
@@ -78,12 +74,9 @@ TEST(Packets, QueueListAndRequestSet)
     EXPECT_EQ(list.toHex(' '), expected.toHex(' '));
     EXPECT_EQ(queueList({}), Hex("4F525641 00008142 00000000 0001 0000"));
 
+    // Read back, a name fills its 20 units (fields and signs: DispatcherTest).
     const auto back = Packet::QueueWire::Decode(list);
     ASSERT_EQ(back.items.size(), 3);
-    EXPECT_EQ(back.mode, 1);
-    EXPECT_EQ(back.items[1].pitch, 2);
-    EXPECT_EQ(back.items[1].tempo, -1);
-    EXPECT_EQ(back.items[2].index, 2);
     EXPECT_EQ(back.items[2].customer, QStringLiteral("ABCDEFGHIJKLMNOPQRST"));
 
     // A count beyond the payload is cut to the whole entries present; a

@@ -140,10 +140,14 @@ TEST_F(ReservationQueueTest, DeletesByNumberByIndexWithTheCurrentCountOrByRow)
     EXPECT_EQ(queue.Numbers(5), (Nums{3, 5}));
 }
 
-TEST_F(ReservationQueueTest, EditModeChangesOnlyTheStationsOwnMatchingEntry)
+// An edit changes only the sender's own entry holding that song; a replace
+// rewrites the whole queue for the sender's station.
+TEST_F(ReservationQueueTest, QueueSetEditsTheStationsOwnEntryOrReplacesTheQueue)
 {
     ASSERT_TRUE(queue.AddReservation(1, 0, 1, 0, 0, u"Ann"_qs));
     ASSERT_TRUE(queue.AddReservation(2, 0, 2, 0, 0, u"Bob"_qs));
+    Queue({3});
+    queue.AcceptEntry(0, now);
     const Row untouched = queue.rows().row(0);
     const QDateTime reserved = now;
     now = now.addSecs(60);
@@ -154,20 +158,14 @@ TEST_F(ReservationQueueTest, EditModeChangesOnlyTheStationsOwnMatchingEntry)
     EXPECT_EQ(queue.rows().row(0), untouched);
     EXPECT_EQ(queue.entry(0).pitch, 0);
     EXPECT_EQ(queue.entry(1).pitch, 0);
-
     queue.ApplyQueueSet(1, false, edit);
     EXPECT_EQ(queue.entry(0).pitch, -3);
     EXPECT_EQ(queue.entry(0).tempo, 2);
     EXPECT_EQ(queue.entry(0).CustomerText(), u"Zed"_qs);
     EXPECT_EQ(queue.entry(0).reservedAt.ToDateTime(), reserved); // an edit is no new reservation
     EXPECT_EQ(queue.rows().row(0).mid(7), (Row{"-3", "2", "Zed"}));
-}
 
-TEST_F(ReservationQueueTest, ReplaceModeRewritesQueueAndRows)
-{
-    Queue({1, 2, 3});
-    queue.AcceptEntry(0, now);
-    now = now.addSecs(3600);
+    now = now.addSecs(3540);
     queue.ApplyQueueSet(6, true,
                         {{7, -1, 4, kEcho, 0, u"Amy"_qs}, {404, 2, 2, kEcho, 1, u"Ben"_qs}});
 
