@@ -101,28 +101,26 @@ TEST(OldDataFolder, AListSavedAfterAPartialMoveSurvivesTheNextStart)
     WriteFileBytes(old + u"/orvabook.txt"_qs, "45|Two|B\n");
     WriteFileBytes(old + u"/Favorite.txt"_qs, Utf16Le(u"Old|45\r\n", true));
     ASSERT_TRUE(QFile::link(old + u"/nowhere"_qs, old + u"/broken"_qs));
-    const auto kidsList = [&server] {
+    // Sends requests from a terminal and returns the last reply.
+    const auto ask = [&server](const QByteArray &requests, int replies) {
         MelodeckClient terminal;
         EXPECT_TRUE(terminal.Connect(QHostAddress::LocalHost, server.port(), TerminalAddress(0)));
-        terminal.Send(Packet::FavoriteName{u"Kids"_qs}.Encode(Cmd::RequestFavoriteList));
-        return terminal.ReadPacket().value_or(QByteArray()).mid(12, 12);
+        terminal.Send(requests);
+        QByteArray reply;
+        for (int i = 0; i < replies; ++i)
+            reply = terminal.ReadPacket().value_or(QByteArray());
+        return reply;
     };
+    const QByteArray listKids = Packet::FavoriteName{u"Kids"_qs}.Encode(Cmd::RequestFavoriteList);
 
     ASSERT_TRUE(server.Start());
     EXPECT_TRUE(
         server.StandardError().contains("cannot copy " + QFile::encodeName(old) + "/broken"));
     EXPECT_EQ(Left(old), QStringList{u"broken"_qs});
-    {
-        MelodeckClient terminal;
-        ASSERT_TRUE(terminal.Connect(QHostAddress::LocalHost, server.port(), TerminalAddress(0)));
-        terminal.Send(Packet::FavoriteName{u"Kids"_qs}.Encode(Cmd::NewFavoriteList) +
-                      Packet::AddFavorite{45, u"Kids"_qs}.Encode(Cmd::AddFavoriteList));
-        for (int reply = 0; reply < 2; ++reply)
-            EXPECT_EQ(terminal.ReadPacket().value_or(QByteArray()).size(), 16);
-    }
-    EXPECT_EQ(kidsList(), Hex("00000000 0000002D 00000000"));
+    ask(Packet::FavoriteName{u"Kids"_qs}.Encode(Cmd::NewFavoriteList) +
+            Packet::AddFavorite{45, u"Kids"_qs}.Encode(Cmd::AddFavoriteList) + listKids,
+        3);
     ASSERT_EQ(server.Stop(SIGTERM), 0);
-
     ASSERT_TRUE(server.Start());
-    EXPECT_EQ(kidsList(), Hex("00000000 0000002D 00000000"));
+    EXPECT_EQ(ask(listKids, 1).mid(12, 12), Hex("00000000 0000002D 00000000"));
 }
