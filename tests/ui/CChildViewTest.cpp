@@ -2,23 +2,6 @@
 
 using ChildViewTest = WindowTest;
 
-TEST_F(ChildViewTest, FullLogKeepsItsRowsAndShowsTheNewestLineLast)
-{
-    const QAbstractItemModel &log = *view().logView().model();
-    for (int line = 0; log.rowCount() < EventLog::kMaxRows; ++line)
-        WriteLog("line %d", line);
-    const QString first = log.index(0, 1).data().toString();
-    const QString beforeLast = log.index(EventLog::kMaxRows - 2, 1).data().toString();
-    for (const char *newest : {"newest", ""}) { // an empty action is a line too
-        WriteLog("%s", newest);
-        ASSERT_EQ(log.rowCount(), EventLog::kMaxRows);
-        EXPECT_EQ(log.index(0, 1).data().toString(), first);
-        EXPECT_EQ(log.index(EventLog::kMaxRows - 2, 1).data().toString(), beforeLast);
-        EXPECT_EQ(log.index(EventLog::kMaxRows - 1, 1).data().toString(),
-                  QString::fromUtf8(newest));
-    }
-}
-
 TEST_F(ChildViewTest, OnlyAMouseClickChangesTheShownList)
 {
     // The tab clicked (-1: the right arrow key, -2: the left one), the current tab, the list shown.
