@@ -18,18 +18,17 @@ bool OldDataFolder::MoveInto(const QString &oldFolder, const QString &dataFolder
 {
     if (!QFileInfo(oldFolder).isDir())
         return true;
-    const QStringList failed = CopyFolder(oldFolder, dataFolder);
+    const QStringList failed = MoveFolder(oldFolder, dataFolder);
     for (const QString &path : failed)
-        std::fprintf(stderr, "orva-rs-server: cannot copy %s into %s; the old folder is kept.\n",
+        std::fprintf(stderr,
+                     "orva-rs-server: cannot copy %s into %s; it stays in the old folder and is "
+                     "tried again at the next start.\n",
                      qUtf8Printable(QDir::toNativeSeparators(path)),
                      qUtf8Printable(QDir::toNativeSeparators(dataFolder)));
-    if (!failed.isEmpty())
-        return false;
-    QDir(oldFolder).removeRecursively(); // a leftover is harmless: it is copied again next time
-    return true;
+    return failed.isEmpty();
 }
 
-QStringList OldDataFolder::CopyFolder(const QString &source, const QString &destination)
+QStringList OldDataFolder::MoveFolder(const QString &source, const QString &destination)
 {
     QStringList failed;
     const QFileInfo target(destination);
@@ -40,14 +39,27 @@ QStringList OldDataFolder::CopyFolder(const QString &source, const QString &dest
     for (const QFileInfo &entry : entries) {
         const QString to = destination + u'/' + entry.fileName();
         if (entry.isDir() && !entry.isSymLink()) {
-            failed += CopyFolder(entry.filePath(), to);
+            failed += MoveFolder(entry.filePath(), to);
             continue;
         }
-        // QFile::copy never replaces, so the older copy goes first.
-        if (QFileInfo::exists(to) && !QFileInfo(to).isDir())
-            QFile::remove(to);
-        if (!QFile::copy(entry.filePath(), to))
-            failed.append(entry.filePath());
+        // What was saved in the data folder since the old copy was written wins:
+        // the old copy is superseded, not moved.
+        const QFileInfo present(to);
+        const bool newerThere = present.isFile() && entry.lastModified().isValid() &&
+                                present.lastModified() > entry.lastModified();
+        if (!newerThere) {
+            // QFile::copy never replaces, so the older copy goes first.
+            if (present.exists() && !present.isDir())
+                QFile::remove(to);
+            if (!QFile::copy(entry.filePath(), to)) {
+                failed.append(entry.filePath());
+                continue;
+            }
+        }
+        // Gone from the old folder once it is in the data folder, so the next
+        // start cannot copy it over a newer file again.
+        QFile::remove(entry.filePath());
     }
+    QDir().rmdir(source); // only when empty: what failed stays for the next start
     return failed;
 }

@@ -4,7 +4,7 @@
 #include <QStringList>
 
 // The data folder of the program's earlier name, "VOVIDA Zuziva", beside the
-// data folder. At start-up its content moves into the data folder.
+// data folder. At start-up its content moves into the data folder, once.
 class OldDataFolder
 {
 public:
@@ -14,14 +14,17 @@ public:
     // when `dataFolder` is not a path with a parent.
     static QString PathBeside(const QString &dataFolder);
 
-    // Copies everything in `oldFolder` into `dataFolder`, replacing files of
-    // the same name, then removes `oldFolder`. A file or folder that cannot be
-    // copied is named in one line on standard error, and the old folder is then
-    // kept so nothing is lost. False when something was not copied; true also
-    // when there is no old folder.
+    // Moves everything in `oldFolder` into `dataFolder`: each file replaces
+    // the data folder's file of the same name unless that one is newer, and
+    // leaves the old folder once it is in the data folder (or superseded
+    // there). A file or folder that cannot be copied is named in one line on
+    // standard error and stays in the old folder, to be tried at the next
+    // start; the old folder goes when nothing is left in it. False when
+    // something was not copied; true also when there is no old folder.
     static bool MoveInto(const QString &oldFolder, const QString &dataFolder);
 
-    // Copies a folder's entries into `destination` (created when missing),
-    // subfolders recursively; returns the source paths that could not be copied.
-    static QStringList CopyFolder(const QString &source, const QString &destination);
+    // Moves a folder's entries into `destination` (created when missing) as
+    // MoveInto does, subfolders recursively, and removes `source` when it ends
+    // up empty; returns the source paths that could not be copied.
+    static QStringList MoveFolder(const QString &source, const QString &destination);
 };

@@ -236,6 +236,17 @@ QList<quint32> ReservationQueue::Numbers(int max) const
     return numbers;
 }
 
+// Number, station and reservation time together tell an entry apart.
+int ReservationQueue::FindEntry(quint32 station, quint32 number, const LocalTime &reservedAt) const
+{
+    for (int i = 0; i < m_count; ++i) {
+        const QueueEntry &entry = m_entries[size_t(i)];
+        if (entry.station == station && entry.number == number && entry.reservedAt == reservedAt)
+            return i;
+    }
+    return -1;
+}
+
 // Searches from the front, whatever the station.
 int ReservationQueue::FindNumber(quint32 number) const
 {

@@ -136,6 +136,9 @@ public:
     // --- Readers ---
     // The song numbers of the first `max` entries, in queue order (BookList).
     QList<quint32> Numbers(int max) const;
+    // Position of the first entry reserved by `station` for `number` at
+    // `reservedAt`, or -1: finds an entry again after the queue may have moved.
+    int FindEntry(quint32 station, quint32 number, const LocalTime &reservedAt) const;
 
 private:
     // Position of the first entry with `number`, or -1.

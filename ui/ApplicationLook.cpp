@@ -18,18 +18,35 @@ QString PlatformStyleName()
     return name;
 }
 
+// Halfway between a text colour and the colour it is drawn on: greyed text.
+QColor Greyed(const QColor &text, const QColor &background)
+{
+    return QColor((text.red() + background.red()) / 2, (text.green() + background.green()) / 2,
+                  (text.blue() + background.blue()) / 2);
+}
+
 // A palette from the colours that differ between looks: the frame and its
 // bars, buttons, the text on them, and the selection. Lists stay white.
+// Texts are set for the active and inactive groups only, and the disabled
+// group gets greyed ones, so disabled items never look usable.
 QPalette Tinted(QColor window, QColor button, QColor text, QColor highlight)
 {
     QPalette palette(button, window);
-    palette.setColor(QPalette::WindowText, text);
-    palette.setColor(QPalette::ButtonText, text);
+    const auto setEnabled = [&palette](QPalette::ColorRole role, const QColor &color) {
+        palette.setColor(QPalette::Active, role, color);
+        palette.setColor(QPalette::Inactive, role, color);
+    };
+    setEnabled(QPalette::WindowText, text);
+    setEnabled(QPalette::ButtonText, text);
+    setEnabled(QPalette::Text, Qt::black);
+    setEnabled(QPalette::HighlightedText, Qt::white);
+    const QColor greyed = Greyed(text, window);
+    for (const auto role :
+         {QPalette::WindowText, QPalette::ButtonText, QPalette::Text, QPalette::HighlightedText})
+        palette.setColor(QPalette::Disabled, role, greyed);
     palette.setColor(QPalette::Base, Qt::white);
     palette.setColor(QPalette::AlternateBase, QColor(0xF4, 0xF4, 0xF4));
-    palette.setColor(QPalette::Text, Qt::black);
     palette.setColor(QPalette::Highlight, highlight);
-    palette.setColor(QPalette::HighlightedText, Qt::white);
     palette.setColor(QPalette::ToolTipBase, QColor(0xFF, 0xFF, 0xE1));
     palette.setColor(QPalette::ToolTipText, Qt::black);
     return palette;

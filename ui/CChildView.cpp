@@ -115,12 +115,18 @@ void CChildView::AcceptSelectedReservation()
     if (row < 0)
         return;
     ReservationQueue &queue = m_app.queue();
+    // Terminals are served while the question is open and may move the rows,
+    // so the entry itself is remembered, not its row.
+    const QueueEntry entry = queue.entry(row);
     const QString question = QStringLiteral("Accept [ %1 %2 ]?")
                                  .arg(queue.rows().cell(row, ReservationQueue::StationColumn),
                                       queue.rows().cell(row, ReservationQueue::NumberColumn));
     if (!m_asker(QStringLiteral("Accept Song"), question))
         return;
-    queue.AcceptEntry(row, QDateTime::currentDateTime());
+    const int now = queue.FindEntry(entry.station, entry.number, entry.reservedAt);
+    if (now < 0)
+        return; // deleted meanwhile: nothing to stamp
+    queue.AcceptEntry(now, QDateTime::currentDateTime());
     update();
 }
 

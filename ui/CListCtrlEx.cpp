@@ -1,5 +1,7 @@
 #include "ui/CListCtrlEx.h"
 
+#include "ui/DialogUnits.h"
+#include "ui/ListHeaderView.h"
 #include "ui/ListRowDelegate.h"
 #include "ui/RowTableModel.h"
 
@@ -7,6 +9,7 @@
 #include <QHeaderView>
 #include <QPainter>
 #include <QStyleOptionFocusRect>
+#include <algorithm>
 
 CListCtrlEx::CListCtrlEx(QWidget *parent)
     : QTableView(parent), m_textColor(palette().color(QPalette::Text)),
@@ -26,7 +29,8 @@ CListCtrlEx::CListCtrlEx(QWidget *parent)
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
 
-    QHeaderView *header = horizontalHeader();
+    auto *header = new ListHeaderView(this);
+    setHorizontalHeader(header);
     header->setMinimumSectionSize(0); // the queue's "Status" column starts 0 pixels wide
     header->setSectionResizeMode(QHeaderView::Interactive);
     header->setStretchLastSection(false);
@@ -43,8 +47,14 @@ void CListCtrlEx::ShowRows(RowTable &rows, const QList<Column> &columns)
         formats.append(column.format);
     model->setColumnAlignments(formats);
     setModel(model);
-    for (int i = 0; i < columns.size(); ++i)
-        horizontalHeader()->resizeSection(i, columns[i].width);
+    // The widths were laid out for a smaller font: scaled to the one in use,
+    // and never narrower than the header text, but a 0-wide column stays hidden.
+    QHeaderView *header = horizontalHeader();
+    const DialogUnits units(header->font());
+    for (int i = 0; i < columns.size(); ++i) {
+        const int width = units.ScaledWidth(columns[i].width);
+        header->resizeSection(i, width > 0 ? std::max(width, header->sectionSizeHint(i)) : 0);
+    }
 }
 
 void CListCtrlEx::setFirstColumnAlign(int align)

@@ -16,7 +16,8 @@ class CListCtrlEx : public QTableView
 {
     Q_OBJECT
 public:
-    // A column's width in pixels and its format: the alignment of its header
+    // A column's width in pixels as laid out for the layout font (scaled to
+    // the list's font when shown) and its format: the alignment of its header
     // and (but for column 0) of its cells.
     struct Column
     {

@@ -57,10 +57,13 @@ public:
         return Launch(FreePort(), arguments) &&
                WaitForLog(u"MelodeckServer started port"_qs, 10000);
     }
-    // Starts the server on a given port, in HOME, without waiting for anything.
+    // Starts the server on a given port, in HOME, without waiting for anything;
+    // the log of an earlier run in the same HOME is forgotten.
     bool Launch(quint16 port, const QStringList &arguments = {})
     {
         m_port = port;
+        m_lines.clear();
+        m_partial.clear();
         m_process.setProcessEnvironment(
             Environment({{u"HOME"_qs, m_home.path()},
                          {u"XDG_DOCUMENTS_DIR"_qs, {}},

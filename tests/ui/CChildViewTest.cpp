@@ -2,23 +2,6 @@
 
 using ChildViewTest = WindowTest;
 
-TEST_F(ChildViewTest, FullLogKeepsItsRowsAndShowsTheNewestLineLast)
-{
-    const QAbstractItemModel &log = *view().logView().model();
-    for (int line = 0; log.rowCount() < EventLog::kMaxRows; ++line)
-        WriteLog("line %d", line);
-    const QString first = log.index(0, 1).data().toString();
-    const QString beforeLast = log.index(EventLog::kMaxRows - 2, 1).data().toString();
-    for (const char *newest : {"newest", ""}) { // an empty action is a line too
-        WriteLog("%s", newest);
-        ASSERT_EQ(log.rowCount(), EventLog::kMaxRows);
-        EXPECT_EQ(log.index(0, 1).data().toString(), first);
-        EXPECT_EQ(log.index(EventLog::kMaxRows - 2, 1).data().toString(), beforeLast);
-        EXPECT_EQ(log.index(EventLog::kMaxRows - 1, 1).data().toString(),
-                  QString::fromUtf8(newest));
-    }
-}
-
 TEST_F(ChildViewTest, OnlyAMouseClickChangesTheShownList)
 {
     // The tab clicked (-1: the right arrow key, -2: the left one), the current tab, the list shown.
@@ -81,36 +64,54 @@ TEST_F(ChildViewTest, PopupMenuDependsOnTheListAndItsSelection)
     }
 }
 
-TEST_F(ChildViewTest, AcceptingAsksAndStampsOnlyOnYes)
+TEST_F(ChildViewTest, AcceptingStampsTheEntryAskedAboutOnlyOnYes)
 {
-    Reserve(1, 1001);
-    Reserve(3, 1002);
+    ReservationQueue &queue = app->queue();
     const QString question = u"Accept Song|Accept [ 3 1002 ]?"_qs;
-    // The answer, the selected row; whether it was asked and the entry stamped.
-    const std::tuple<bool, int, bool, bool> cases[] = {
-        {true, -1, false, false}, {false, 1, true, false}, {true, 1, true, true}};
-    for (const auto &[reply, selectedRow, asked, stamped] : cases) {
-        SCOPED_TRACE("answer " + std::to_string(reply) + " row " + std::to_string(selectedRow));
+    // While the question is open a terminal reserves at the head, or deletes the
+    // entry asked about and reserves another that lands on its row.
+    const std::function<void()> headAdd = [&] { queue.AddReservation(5, 1, 1003, 0, 0, {}); };
+    const std::function<void()> replace = [&] {
+        queue.DeleteReservation(1002, -1, -1);
+        Reserve(3, 1004);
+    };
+    // The answer, the selected row, what happens meanwhile; whether it was asked
+    // and the entry asked about (station 3, song 1002) stamped.
+    const std::tuple<bool, int, std::function<void()>, bool, bool> cases[] = {
+        {true, -1, {}, false, false},
+        {false, 1, {}, true, false},
+        {true, 1, {}, true, true},
+        {true, 1, headAdd, true, true},
+        {true, 1, replace, true, false}};
+    for (size_t n = 0; n < std::size(cases); ++n) {
+        SCOPED_TRACE("case " + std::to_string(n));
+        const auto &[reply, selectedRow, meanwhile, asked, stamped] = cases[n];
+        queue.ApplyQueueSet(0, true, {});
+        Reserve(1, 1001);
+        Reserve(3, 1002);
         questions.clear();
         answer = reply;
+        whileAsked = meanwhile;
         view().queueView().clearSelection();
         if (selectedRow >= 0)
             view().queueView().selectRow(selectedRow);
         view().AcceptSelectedReservation();
         EXPECT_EQ(questions, asked ? QStringList{question} : QStringList());
-        const QDateTime accepted = app->queue().entry(1).acceptedAt.ToDateTime();
-        EXPECT_EQ(accepted.isValid(), stamped);
-        EXPECT_EQ(app->queue().rows().cell(1, ReservationQueue::StatusColumn),
-                  stamped ? FormatTimeStamp(accepted) : QString());
+        for (int i = 0; i < queue.count(); ++i) {
+            const QDateTime accepted = queue.entry(i).acceptedAt.ToDateTime();
+            EXPECT_EQ(accepted.isValid(), stamped && queue.entry(i).number == 1002) << i;
+            EXPECT_EQ(queue.rows().cell(i, ReservationQueue::StatusColumn),
+                      accepted.isValid() ? FormatTimeStamp(accepted) : QString());
+        }
     }
-    EXPECT_FALSE(app->queue().entry(0).acceptedAt.isValid());
+    whileAsked = {};
 
     // A double click on a row asks about that row. In Qt it is the second
     // press of two; the first one is a click of its own.
     questions.clear();
-    CListCtrlEx &queue = view().queueView();
-    const QPoint row0 = queue.visualRect(queue.model()->index(0, 4)).center();
-    QTest::mouseClick(queue.viewport(), Qt::LeftButton, {}, row0);
-    QTest::mouseDClick(queue.viewport(), Qt::LeftButton, {}, row0);
+    CListCtrlEx &list = view().queueView();
+    const QPoint row0 = list.visualRect(list.model()->index(0, 4)).center();
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, row0);
+    QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, row0);
     EXPECT_EQ(questions, QStringList{u"Accept Song|Accept [ 1 1001 ]?"_qs});
 }

@@ -1,39 +1,67 @@
-#include "ui/CListCtrlEx.h"
+#include "tests/ui/WindowTest.h"
 
-#include "base/RowTable.h"
+#include <QHeaderView>
+#include <QProxyStyle>
 
-#include <QImage>
-#include <gtest/gtest.h>
+using ListHeaderTest = WindowTest;
 
-// A selected row looks like any other, and the row fill reaches the client
-// width unless that is switched off; below the rows is the list's background.
-TEST(CListCtrlExTest, RowsAreFilledAlikeSelectedOrNotUpToTheClientWidth)
+// At the default widths every header text fits whole between the header's
+// margins; only the queue's "Status" column starts hidden.
+TEST_F(ListHeaderTest, EveryHeaderTextFitsItsDefaultWidth)
 {
-    const QColor rowFill(250, 240, 200);
-    const QColor background(200, 255, 200);
-    RowTable rows({u"A"_qs, u"B"_qs, u"C"_qs});
-    rows.appendRow({u"one"_qs, u"1"_qs, QString()});
-    rows.appendRow({u"two"_qs, u"2"_qs, QString()});
-    CListCtrlEx list;
-    list.ShowRows(rows, {{50, Qt::AlignLeft}, {60, Qt::AlignRight}, {40, Qt::AlignHCenter}});
-    list.setTextBkColor(rowFill);
-    list.setBkColor(background);
-    list.resize(400, 200);
-    list.show();
-    list.selectRow(1);
-    ASSERT_EQ(list.FirstSelectedRow(), 1);
-
-    // Client-width select, row and x (columns end at x = 150); the colour there.
-    const std::tuple<bool, int, int, QColor> cases[] = {
-        {true, 1, 300, rowFill}, // the selected row, past the last column
-        {true, 1, 130, rowFill}, // the selected row's empty cell
-        {true, 0, 390, rowFill},  {false, 0, 300, background},
-        {false, 1, 130, rowFill}, {true, 5, 300, background}, // no such row
-    };
-    for (const auto &[clientWidthSelect, row, x, expected] : cases) {
-        SCOPED_TRACE("row " + std::to_string(row) + " x " + std::to_string(x));
-        list.setClientWidthSelect(clientWidthSelect);
-        const int y = row * list.rowHeight(0) + list.rowHeight(0) / 2;
-        EXPECT_EQ(list.viewport()->grab().toImage().pixelColor(x, y), expected);
+    for (CListCtrlEx *list :
+         {&view().clientView(), &view().logView(), &view().favoriteView(), &view().queueView()}) {
+        const QHeaderView &header = *list->horizontalHeader();
+        const QFontMetrics metrics(header.font());
+        const int margins =
+            2 * header.style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, &header);
+        for (int i = 0; i < header.count(); ++i) {
+            const QString text = list->model()->headerData(i, Qt::Horizontal).toString();
+            SCOPED_TRACE(list->viewName().toStdString() + " " + text.toStdString());
+            if (list == &view().queueView() && i == ReservationQueue::StatusColumn)
+                EXPECT_EQ(header.sectionSize(i), 0);
+            else
+                EXPECT_LE(metrics.horizontalAdvance(text) + margins, header.sectionSize(i));
+        }
     }
+}
+
+namespace {
+
+// The application's style, noting each text it draws and where.
+class TextRecorder : public QProxyStyle
+{
+public:
+    void drawItemText(QPainter *painter, const QRect &rect, int flags, const QPalette &palette,
+                      bool enabled, const QString &text,
+                      QPalette::ColorRole textRole) const override
+    {
+        drawn.append({rect, text});
+        QProxyStyle::drawItemText(painter, rect, flags, palette, enabled, text, textRole);
+    }
+    mutable QList<std::pair<QRect, QString>> drawn;
+};
+
+} // namespace
+
+// A column too narrow for its header shows the text's start with "…", within
+// the header's margins, also where the header is right-aligned ("Song Number").
+TEST_F(ListHeaderTest, TooNarrowHeaderIsCutOnTheRight)
+{
+    QHeaderView &header = *view().queueView().horizontalHeader();
+    TextRecorder recorder;
+    header.setStyle(&recorder);
+    const int column = ReservationQueue::NumberColumn;
+    header.resizeSection(column, 40);
+    header.viewport()->grab();
+    const int left = header.sectionViewportPosition(column);
+    QString drawn;
+    for (const auto &[rect, text] : recorder.drawn)
+        if (rect.left() >= left && rect.right() < left + 40)
+            drawn = text;
+    const int margin = recorder.pixelMetric(QStyle::PM_HeaderMargin, nullptr, &header);
+    EXPECT_TRUE(drawn.endsWith(u'…') && u"Song Number"_qs.startsWith(drawn.chopped(1)))
+        << drawn.toStdString();
+    EXPECT_LE(QFontMetrics(header.font()).horizontalAdvance(drawn), 40 - 2 * margin);
+    header.setStyle(nullptr);
 }

@@ -25,28 +25,3 @@ TEST(ListRowDelegateTest, FitTextKeepsTheLongestPrefixThatFitsWithItsAllowance)
         EXPECT_EQ(fitted.shortened, shortened);
     }
 }
-
-TEST(ListRowDelegateTest, ColumnZeroFollowsTheListOthersTheirFormatUntilShortened)
-{
-    // Column, column 0's alignment setting, format and shortening; the horizontal alignment.
-    const std::tuple<int, int, Qt::Alignment, bool, Qt::Alignment> cases[] = {
-        {0, 0, Qt::AlignRight, false, Qt::AlignLeft},
-        {0, 1, Qt::AlignLeft, false, Qt::AlignRight},
-        {0, 2, Qt::AlignLeft, true, Qt::AlignHCenter}, // column 0 keeps its setting when cut
-        {0, 7, Qt::AlignRight, false, Qt::AlignLeft},
-        {1, 1, Qt::AlignRight, false, Qt::AlignRight},
-        {1, 0, Qt::AlignHCenter, false, Qt::AlignHCenter},
-        {3, 0, Qt::AlignRight, true, Qt::AlignLeft},
-        {4, 2, Qt::AlignHCenter, true, Qt::AlignLeft},
-    };
-    for (const auto &[column, firstColumnAlign, format, shortened, horizontal] : cases) {
-        SCOPED_TRACE("column " + std::to_string(column) + " align " +
-                     std::to_string(firstColumnAlign));
-        EXPECT_EQ(ListRowDelegate::TextAlignment(column, firstColumnAlign, format, shortened),
-                  horizontal | Qt::AlignVCenter);
-    }
-    // Insets: 2 pixels in column 0, 6 elsewhere; a 0-wide cell's text starts 6 pixels in.
-    EXPECT_EQ(ListRowDelegate::TextRect({10, 5, 100, 20}, 0), QRect(12, 5, 96, 20));
-    EXPECT_EQ(ListRowDelegate::TextRect({10, 5, 100, 20}, 1), QRect(16, 5, 88, 20));
-    EXPECT_EQ(ListRowDelegate::TextRect({50, 0, 0, 18}, 1), QRect(56, 0, 0, 18));
-}

@@ -28,7 +28,8 @@ template <typename T> void WhenShown(std::function<void(T &)> act)
 
 // A whole server in this process with its window, drawn offscreen. The
 // catalogue holds songs 1001 to 1005, and questions are answered with
-// `answer` and remembered as "caption|question".
+// `answer` and remembered as "caption|question"; `whileAsked` runs while a
+// question is open, as the event loop would serve terminals then.
 class WindowTest : public InProcessServer
 {
 protected:
@@ -50,6 +51,8 @@ protected:
         frame = std::make_unique<CMainFrame>(*app);
         frame->view().setAsker([this](const QString &caption, const QString &question) {
             questions.append(caption + u'|' + question);
+            if (whileAsked)
+                whileAsked();
             return answer;
         });
         frame->show();
@@ -87,4 +90,5 @@ protected:
     std::unique_ptr<CMainFrame> frame;
     QStringList questions;
     bool answer = true;
+    std::function<void()> whileAsked;
 };
