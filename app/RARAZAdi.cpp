@@ -9,6 +9,7 @@
 #include "net/LocalClientRelay.h"
 #include "net/MelodeckServer.h"
 #include "queue/FavoriteStore.h"
+#include "queue/QueueJournal.h"
 #include "queue/ReservationQueue.h"
 
 #include <QFileInfo>
@@ -18,12 +19,19 @@ RARAZAdi::RARAZAdi(QObject *parent)
       m_catalogue(std::make_unique<SongCatalogue>()),
       m_queue(std::make_unique<ReservationQueue>(ReservationQueue::LookupIn(*m_catalogue))),
       m_favorites(std::make_unique<FavoriteStore>()),
+      m_journal(std::make_unique<QueueJournal>(*m_queue)),
       m_relay(std::make_unique<LocalClientRelay>(m_channels, *m_queue)),
       m_dispatcher(std::make_unique<Dispatcher>(*m_catalogue, m_config, m_venue, *m_queue,
                                                 *m_favorites, *m_relay)),
       m_server(std::make_unique<MelodeckServer>(m_config, m_channels, *m_dispatcher))
 {
     EventLog::Attach(&m_logRows);
+    m_dispatcher->SetJournal(m_journal.get());
+    // A kept queue reaches the player as soon as it connects.
+    connect(m_server.get(), &MelodeckServer::localClientAdmitted, this, [this] {
+        if (m_venue.KeepQueue)
+            m_relay->PushQueueToLocal();
+    });
     // Rebuilt after the channel list has settled, as a posted refresh.
     connect(
         m_server.get(), &MelodeckServer::channelNotice, this,
@@ -45,6 +53,8 @@ bool RARAZAdi::InitInstance()
     const QString songBook = DataPath(QStringLiteral("orvabook.txt"));
     m_catalogue->LoadSongDatabase(
         QFileInfo::exists(songBook) ? songBook : DataPath(QStringLiteral("moxiinfo.dat")));
+    if (m_venue.KeepQueue)
+        m_journal->Restore();
     m_favorites->LoadFavoriteLists();
     return m_server->StartServer();
 }
@@ -56,6 +66,11 @@ void RARAZAdi::Shutdown()
     m_shutDown = true;
     m_server->StopServer();
     m_favorites->SaveFavoriteLists();
+}
+
+void RARAZAdi::ApplyVenueRules()
+{
+    m_journal->SetEnabled(m_venue.KeepQueue);
 }
 
 QString RARAZAdi::InstanceName()

@@ -14,13 +14,13 @@ class Dispatcher;
 class FavoriteStore;
 class LocalClientRelay;
 class MelodeckServer;
+class QueueJournal;
 class ReservationQueue;
 class SongCatalogue;
 
-// The application object: owns the queue options, the song catalogue, the
-// reservation queue, the favourite lists, the listener with its channels, and
-// the log and client lists, for the whole run.
-// The window is a thin layer over it.
+// The application object: owns the queue options and venue rules, the song
+// catalogue, the reservation queue and its journal, the favourite lists, the listener with its
+// channels, and the log and client lists, for the whole run. The window is a thin layer over it.
 class RARAZAdi : public QObject
 {
     Q_OBJECT
@@ -29,11 +29,16 @@ public:
     ~RARAZAdi() override;
 
     // Moves the old data folder's content into the data folder, loads options,
-    // catalogue and favourite lists, then opens the listener.
+    // catalogue, the kept queue (with KeepQueue on) and favourite lists, then
+    // opens the listener.
     // False when the listener could not be opened (start-up goes on regardless).
     bool InitInstance();
     // The close sequence: the server stops, then the favourite lists are saved.
     void Shutdown();
+
+    // Applies the venue rules as edited: KeepQueue on keeps the queue as it
+    // stands from now, off stops keeping it (the file stays).
+    void ApplyVenueRules();
 
     // Single-instance lock name: one server per listening port.
     static QString InstanceName();
@@ -43,6 +48,7 @@ public:
     SongCatalogue &catalogue() { return *m_catalogue; }
     ReservationQueue &queue() { return *m_queue; }
     FavoriteStore &favorites() { return *m_favorites; }
+    QueueJournal &journal() { return *m_journal; }
     LocalClientRelay &relay() { return *m_relay; }
     MelodeckServer &server() { return *m_server; }
     const ChannelList &channels() const { return m_channels; }
@@ -58,6 +64,7 @@ private:
     std::unique_ptr<SongCatalogue> m_catalogue;
     std::unique_ptr<ReservationQueue> m_queue;
     std::unique_ptr<FavoriteStore> m_favorites;
+    std::unique_ptr<QueueJournal> m_journal;
     std::unique_ptr<LocalClientRelay> m_relay;
     std::unique_ptr<Dispatcher> m_dispatcher;
     std::unique_ptr<MelodeckServer> m_server;

@@ -12,6 +12,7 @@
 #include "protocol/Replies.h"
 #include "protocol/Requests.h"
 #include "queue/FavoriteStore.h"
+#include "queue/QueueJournal.h"
 #include "queue/ReservationQueue.h"
 
 #include <algorithm>
@@ -56,6 +57,8 @@ void Dispatcher::DpfHandleMsg(CClientSocket &channel)
 void Dispatcher::EndBatch(CClientSocket &channel)
 {
     m_favorites.SaveIfDue();
+    if (m_journal)
+        m_journal->Commit();
     channel.FlushReplies();
 }
 

@@ -6,6 +6,7 @@
 class CClientSocket;
 class FavoriteStore;
 class LocalClientRelay;
+class QueueJournal;
 class ReservationQueue;
 class SongCatalogue;
 struct PacketHeader;
@@ -25,8 +26,12 @@ public:
     // the channel's batch.
     void DpfHandleMsg(CClientSocket &channel);
     // Ends the handling of one receive: saves the favourite lists if the batch
-    // changed them, then sends the batch's replies in one write.
+    // changed them, commits the batch's queue changes to the journal, then
+    // sends the batch's replies in one write.
     void EndBatch(CClientSocket &channel);
+
+    // The journal a batch commits before its replies leave; none by default.
+    void SetJournal(QueueJournal *journal) { m_journal = journal; }
 
     // Set when a request asked every terminal to reconnect; the listener
     // closes them once the current receive is handled, and clears it.
@@ -63,6 +68,7 @@ private:
     ReservationQueue &m_queue;
     FavoriteStore &m_favorites;
     LocalClientRelay &m_relay;
+    QueueJournal *m_journal = nullptr;
     quint32 m_numberKey = 0;
     // The station and queue length last logged by RequestBookList.
     int m_bookListStation = -1;

@@ -119,6 +119,8 @@ void MelodeckServer::AdmitChannel(std::unique_ptr<CClientSocket> channel)
     WriteLog("Accepted ch %d, s %d for client [ %s - %d] user %d", 0, int(ch->socketHandle()),
              qUtf8Printable(ch->addressText), int(ch->port), others);
     Q_EMIT channelNotice(true);
+    if (ch->isLocal())
+        Q_EMIT localClientAdmitted();
 }
 
 // Reads everything the terminal has sent, a buffer at a time, and hands each

@@ -45,6 +45,8 @@ public:
 Q_SIGNALS:
     // A channel was admitted (true) or closed by its peer (false).
     void channelNotice(bool admitted);
+    // The local client (the player) was admitted.
+    void localClientAdmitted();
 
 private:
     void AcceptChannel();

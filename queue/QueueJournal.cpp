@@ -1,0 +1,352 @@
+#include "queue/QueueJournal.h"
+
+#include "base/DataPath.h"
+#include "base/EventLog.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QPointer>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QStringList>
+#include <QVariant>
+
+namespace {
+
+// More changes than this in one turn are cheaper written as the whole queue.
+constexpr size_t kMaxNoted = 2 * ReservationQueue::kCapacity;
+
+QString TimeText(const LocalTime &time)
+{
+    return time.isValid() ? time.ToDateTime().toString(Qt::ISODateWithMs) : QString();
+}
+
+LocalTime TimeFrom(const QString &text)
+{
+    return text.isEmpty() ? LocalTime()
+                          : LocalTime::From(QDateTime::fromString(text, Qt::ISODateWithMs));
+}
+
+QString ErrorText(const QSqlError &error)
+{
+    const QString text = error.databaseText().isEmpty() ? error.text() : error.databaseText();
+    return text.isEmpty() ? QStringLiteral("unknown error") : text;
+}
+
+// SQLite's answers for a file that is no database, or a damaged one.
+bool IsNotADatabase(const QSqlError &error)
+{
+    const QString code = error.nativeErrorCode();
+    return code == u"26" || code == u"11";
+}
+
+// Binds one entry's fields to :station .. :accepted.
+void BindEntry(QSqlQuery &query, const QueueEntry &entry)
+{
+    query.bindValue(QStringLiteral(":station"), qint64(entry.station));
+    query.bindValue(QStringLiteral(":number"), qint64(entry.number));
+    query.bindValue(QStringLiteral(":pitch"), entry.pitch);
+    query.bindValue(QStringLiteral(":tempo"), entry.tempo);
+    query.bindValue(QStringLiteral(":customer"), entry.CustomerText());
+    query.bindValue(QStringLiteral(":reserved"), TimeText(entry.reservedAt));
+    query.bindValue(QStringLiteral(":accepted"), TimeText(entry.acceptedAt));
+}
+
+int g_journals = 0;
+
+} // namespace
+
+QueueJournal::QueueJournal(ReservationQueue &queue, QString filePath, QObject *parent)
+    : QObject(parent), m_queue(queue), m_filePath(std::move(filePath)),
+      m_connection(QStringLiteral("queue-journal-%1").arg(++g_journals))
+{
+    // A zero timer fires once the events already waiting have been handled.
+    m_endOfTurn.setSingleShot(true);
+    m_endOfTurn.setInterval(0);
+    connect(&m_endOfTurn, &QTimer::timeout, this, &QueueJournal::Commit);
+    // The queue may outlive the journal.
+    queue.AddChangeObserver([self = QPointer<QueueJournal>(this)](const auto &change) {
+        if (self)
+            self->Note(change);
+    });
+}
+
+QueueJournal::~QueueJournal()
+{
+    Commit();
+    CloseDatabase();
+}
+
+QString QueueJournal::filePath() const
+{
+    return m_filePath.isEmpty() ? DataPath(QStringLiteral("Queue.db")) : m_filePath;
+}
+
+void QueueJournal::Note(const ReservationQueue::Change &change)
+{
+    if (!m_enabled)
+        return;
+    if (change.kind == ReservationQueue::Change::Reset || m_changes.size() >= kMaxNoted) {
+        m_rewrite = true;
+        m_changes.clear();
+    } else if (!m_rewrite) {
+        m_changes.push_back({change, m_queue.entry(change.position)});
+    }
+    if (!m_endOfTurn.isActive())
+        m_endOfTurn.start();
+}
+
+int QueueJournal::Restore()
+{
+    m_enabled = true;
+    if (!OpenDatabase()) {
+        m_rewrite = true;
+        return 0;
+    }
+    QSqlQuery query(QSqlDatabase::database(m_connection, false));
+    if (!query.exec(QStringLiteral("SELECT station, number, pitch, tempo, customer, reserved, "
+                                   "accepted FROM entries ORDER BY pos"))) {
+        SetProblem(ErrorText(query.lastError()));
+        CloseDatabase();
+        m_rewrite = true;
+        return 0;
+    }
+    QList<QueueEntry> entries;
+    while (query.next() && entries.size() < ReservationQueue::kCapacity) {
+        QueueEntry entry;
+        entry.station = quint32(query.value(0).toLongLong());
+        entry.number = quint32(query.value(1).toLongLong());
+        entry.pitch = query.value(2).toInt();
+        entry.tempo = query.value(3).toInt();
+        entry.SetCustomer(query.value(4).toString());
+        entry.reservedAt = TimeFrom(query.value(5).toString());
+        entry.acceptedAt = TimeFrom(query.value(6).toString());
+        entries.append(entry);
+    }
+    m_queue.Restore(entries);
+    WriteLog("Restored %d songs of the queue from Queue.db.", int(entries.size()));
+    return int(entries.size());
+}
+
+void QueueJournal::SetEnabled(bool enabled)
+{
+    if (enabled == m_enabled)
+        return;
+    m_enabled = enabled;
+    m_changes.clear();
+    if (!enabled) {
+        CloseDatabase();
+        SetProblem(QString());
+        return;
+    }
+    m_rewrite = true;
+    Commit();
+}
+
+bool QueueJournal::Commit()
+{
+    if (!m_enabled)
+        return true;
+    if (!commitDue())
+        return m_problem.isEmpty();
+    const bool written = (m_open || OpenDatabase()) && (m_rewrite ? RewriteAll() : WriteChanges());
+    m_changes.clear();
+    if (!written) {
+        // Whatever failed, the next try writes the whole queue afresh.
+        m_rewrite = true;
+        CloseDatabase();
+        return false;
+    }
+    m_rewrite = false;
+    SetProblem(QString());
+    return true;
+}
+
+bool QueueJournal::OpenDatabase()
+{
+    CloseDatabase();
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
+        if (!db.isValid()) {
+            SetProblem(QStringLiteral("the SQLite driver for Qt is not installed"));
+            CloseDatabase();
+            return false;
+        }
+        db.setDatabaseName(filePath());
+        if (!db.open()) {
+            SetProblem(ErrorText(db.lastError()));
+            CloseDatabase();
+            return false;
+        }
+        m_open = true;
+        QSqlQuery query(db);
+        QStringList tables;
+        int version = 0;
+        bool readable = query.exec(QStringLiteral("PRAGMA user_version")) && query.next();
+        if (readable) {
+            version = query.value(0).toInt();
+            readable =
+                query.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'"));
+            while (readable && query.next())
+                tables << query.value(0).toString();
+        }
+        if (!readable && !IsNotADatabase(query.lastError())) {
+            SetProblem(ErrorText(query.lastError()));
+            CloseDatabase();
+            return false;
+        }
+        if (readable && version > kSchemaVersion) {
+            SetProblem(
+                QStringLiteral("Queue.db was written by a newer version (schema %1)").arg(version));
+            CloseDatabase();
+            return false;
+        }
+        const bool ours =
+            tables.isEmpty() || (tables == QStringList{u"entries"_qs} && version == kSchemaVersion);
+        if (readable && ours)
+            break;
+        // Garbage, a damaged file or another program's database: kept aside, never deleted.
+        CloseDatabase();
+        if (attempt == 1 || !MoveAside(readable ? QStringLiteral("another program's database")
+                                                : ErrorText(query.lastError())))
+            return false;
+    }
+    QSqlQuery query(QSqlDatabase::database(m_connection, false));
+    for (const char *statement :
+         {"PRAGMA journal_mode = WAL", "PRAGMA synchronous = NORMAL",
+          "CREATE TABLE IF NOT EXISTS entries (pos INTEGER NOT NULL, station INTEGER, number "
+          "INTEGER, pitch INTEGER, tempo INTEGER, customer TEXT, reserved TEXT, accepted TEXT)",
+          "CREATE INDEX IF NOT EXISTS entries_pos ON entries (pos)", "PRAGMA user_version = 1"}) {
+        if (!query.exec(QString::fromLatin1(statement))) {
+            SetProblem(ErrorText(query.lastError()));
+            CloseDatabase();
+            return false;
+        }
+    }
+    return true;
+}
+
+void QueueJournal::CloseDatabase()
+{
+    if (!QSqlDatabase::contains(m_connection))
+        return;
+    {
+        QSqlDatabase db = QSqlDatabase::database(m_connection, false);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(m_connection);
+    m_open = false;
+}
+
+bool QueueJournal::MoveAside(const QString &why)
+{
+    const QString path = filePath();
+    const QString aside =
+        path + QDateTime::currentDateTime().toString(QStringLiteral("'.broken-'yyyyMMdd-HHmmss"));
+    if (!QFile::rename(path, aside)) {
+        SetProblem(QStringLiteral("Queue.db is no queue database (%1) and cannot be moved aside")
+                       .arg(why));
+        return false;
+    }
+    // Its journal files belong to it, not to the new database.
+    for (const char *suffix : {"-wal", "-shm"})
+        if (QFile::exists(path + QLatin1String(suffix)))
+            QFile::rename(path + QLatin1String(suffix), aside + QLatin1String(suffix));
+    WriteLog("Queue.db is no queue database (%s): moved aside to %s.", qUtf8Printable(why),
+             qUtf8Printable(aside));
+    return true;
+}
+
+bool QueueJournal::WriteChanges()
+{
+    QSqlDatabase db = QSqlDatabase::database(m_connection, false);
+    if (!db.transaction()) {
+        SetProblem(ErrorText(db.lastError()));
+        return false;
+    }
+    QSqlQuery shift(db), insert(db), remove(db), update(db);
+    bool ok =
+        shift.prepare(QStringLiteral("UPDATE entries SET pos = pos + :by WHERE pos >= :from")) &&
+        insert.prepare(
+            QStringLiteral("INSERT INTO entries VALUES (:pos, :station, :number, :pitch, :tempo, "
+                           ":customer, :reserved, :accepted)")) &&
+        remove.prepare(QStringLiteral("DELETE FROM entries WHERE pos = :pos")) &&
+        update.prepare(QStringLiteral(
+            "UPDATE entries SET station = :station, number = :number, pitch = :pitch, "
+            "tempo = :tempo, customer = :customer, reserved = :reserved, accepted = "
+            ":accepted WHERE pos = :pos"));
+    const auto shiftFrom = [&](int from, int by) {
+        shift.bindValue(QStringLiteral(":by"), by);
+        shift.bindValue(QStringLiteral(":from"), from);
+        return shift.exec();
+    };
+    QSqlQuery *failed = &shift;
+    for (const Noted &noted : m_changes) {
+        if (!ok)
+            break;
+        const int pos = noted.change.position;
+        switch (noted.change.kind) {
+        case ReservationQueue::Change::Inserted:
+            BindEntry(insert, noted.entry);
+            insert.bindValue(QStringLiteral(":pos"), pos);
+            ok = shiftFrom(pos, 1) && ((failed = &insert), insert.exec());
+            break;
+        case ReservationQueue::Change::Removed:
+            remove.bindValue(QStringLiteral(":pos"), pos);
+            ok = ((failed = &remove), remove.exec()) && ((failed = &shift), shiftFrom(pos + 1, -1));
+            break;
+        case ReservationQueue::Change::Updated:
+            BindEntry(update, noted.entry);
+            update.bindValue(QStringLiteral(":pos"), pos);
+            ok = ((failed = &update), update.exec());
+            break;
+        case ReservationQueue::Change::Reset:
+            break; // noted as a rewrite, never here
+        }
+    }
+    if (ok && db.commit())
+        return true;
+    SetProblem(ok ? ErrorText(db.lastError()) : ErrorText(failed->lastError()));
+    db.rollback();
+    return false;
+}
+
+bool QueueJournal::RewriteAll()
+{
+    QSqlDatabase db = QSqlDatabase::database(m_connection, false);
+    if (!db.transaction()) {
+        SetProblem(ErrorText(db.lastError()));
+        return false;
+    }
+    QSqlQuery clear(db), insert(db);
+    bool ok = clear.exec(QStringLiteral("DELETE FROM entries")) &&
+              insert.prepare(QStringLiteral(
+                  "INSERT INTO entries VALUES (:pos, :station, :number, :pitch, :tempo, "
+                  ":customer, :reserved, :accepted)"));
+    for (int i = 0; ok && i < m_queue.count(); ++i) {
+        BindEntry(insert, m_queue.entry(i));
+        insert.bindValue(QStringLiteral(":pos"), i);
+        ok = insert.exec();
+    }
+    if (ok && db.commit())
+        return true;
+    SetProblem(ErrorText(!clear.lastError().isValid()
+                             ? insert.lastError().isValid() ? insert.lastError() : db.lastError()
+                             : clear.lastError()));
+    db.rollback();
+    return false;
+}
+
+void QueueJournal::SetProblem(const QString &problem)
+{
+    if (problem == m_problem)
+        return;
+    const bool wasKept = m_problem.isEmpty();
+    m_problem = problem;
+    if (!problem.isEmpty())
+        WriteLog("The queue is not being kept: %s.", qUtf8Printable(problem));
+    else if (!wasKept)
+        WriteLog("The queue is kept in Queue.db again.");
+    Q_EMIT problemChanged(problem);
+}
