@@ -6,6 +6,7 @@
 #include "net/LocalClientRelay.h"
 #include "net/MelodeckServer.h"
 #include "queue/FavoriteStore.h"
+#include "queue/QueueJournal.h"
 #include "queue/ReservationQueue.h"
 #include "ui/ApplicationLook.h"
 #include "ui/CAboutDlg.h"
@@ -15,6 +16,7 @@
 #include "ui/CQueSetDlg.h"
 #include "ui/CSendMsgDlg.h"
 #include "ui/CTabCtrlExt.h"
+#include "ui/CVenueRulesDlg.h"
 #include "ui/RepaintThrottle.h"
 
 #include <QApplication>
@@ -64,6 +66,7 @@ CMainFrame::CMainFrame(RARAZAdi &app, QWidget *parent)
     connect(m_view, &CChildView::statusCommand, this, &CMainFrame::OnStatus);
     connect(this, &CMainFrame::sendMessageRequested, this, &CMainFrame::OnSendMessage);
     connect(this, &CMainFrame::queueSettingsRequested, this, &CMainFrame::OnQueueSettings);
+    connect(this, &CMainFrame::venueRulesRequested, this, &CMainFrame::OnVenueRules);
     connect(this, &CMainFrame::aboutRequested, this, &CMainFrame::OnAbout);
     resize(1000, 600);
 }
@@ -155,6 +158,17 @@ void CMainFrame::OnQueueSettings()
     CQueSetDlg::Open(m_app.config(), this);
 }
 
+void CMainFrame::OnVenueRules()
+{
+    CVenueRulesDlg dialog(m_app, this);
+    dialog.exec();
+}
+
+QString CMainFrame::queueKeptText() const
+{
+    return m_queueKept->text();
+}
+
 void CMainFrame::OnAbout()
 {
     CAboutDlg dialog(this);
@@ -211,6 +225,11 @@ void CMainFrame::CreateMenus()
                    QStringLiteral("Set the queue options and the number of terminals"));
     connect(queueSettings, &QAction::triggered, this, &CMainFrame::queueSettingsRequested);
     tools->addAction(queueSettings);
+    QAction *venueRules =
+        MakeAction(this, QStringLiteral("Venue Rules..."),
+                   QStringLiteral("Keep the queue, fair turns, and guards against duplicates"));
+    connect(venueRules, &QAction::triggered, this, &CMainFrame::venueRulesRequested);
+    tools->addAction(venueRules);
 
     QMenu *help = menuBar()->addMenu(QStringLiteral("&Help"));
     QAction *about = MakeAction(this, QStringLiteral("&About ORVA RS Server"),
@@ -261,6 +280,16 @@ void CMainFrame::CreateToolBar()
 void CMainFrame::CreateStatusBar()
 {
     statusBar()->addWidget(new QLabel(QStringLiteral("Ready"), this), 1);
+    // Says so while the queue cannot be kept, and why; hidden otherwise.
+    m_queueKept = new QLabel(this);
+    statusBar()->addWidget(m_queueKept);
+    const auto showProblem = [this](const QString &problem) {
+        m_queueKept->setText(problem.isEmpty() ? QString()
+                                               : QStringLiteral("Queue not kept: ") + problem);
+        m_queueKept->setVisible(!problem.isEmpty());
+    };
+    connect(&m_app.journal(), &QueueJournal::problemChanged, this, showProblem);
+    showProblem(m_app.journal().problem());
     // Qt cannot read the lock keys portably, so the indicators show greyed, as a lock that is off.
     for (const QString &key :
          {QStringLiteral("CAP"), QStringLiteral("NUM"), QStringLiteral("SCRL")}) {

@@ -27,6 +27,10 @@ public:
 
     explicit CMainFrame(RARAZAdi &app, QWidget *parent = nullptr);
 
+    // The status bar's word on the queue journal: empty while the queue is
+    // kept or keeping is off, else why the queue is not being kept.
+    QString queueKeptText() const;
+
     // Appends " <address>" to the caption once the listener is up.
     void AppendAddressToCaption(const QString &address);
 
@@ -53,6 +57,8 @@ Q_SIGNALS:
     void sendMessageRequested();
     // "Queue Settings" was chosen.
     void queueSettingsRequested();
+    // "Venue Rules..." was chosen.
+    void venueRulesRequested();
     // "About" was chosen, from the Help menu or the toolbar.
     void aboutRequested();
 
@@ -67,6 +73,8 @@ public Q_SLOTS:
     void OnSendMessage();
     // "Queue Settings": the modal Queue Settings dialog; OK saves the options.
     void OnQueueSettings();
+    // "Venue Rules...": the modal Venue Rules dialog; OK saves and applies the rules.
+    void OnVenueRules();
     // "About": the modal About box.
     void OnAbout();
 
@@ -85,6 +93,7 @@ private:
     QList<QAction *> m_toolButtons;
     QList<QPixmap> m_userImages;
     QPointer<CCustomizeDlg> m_customizeDlg;
+    QLabel *m_queueKept = nullptr;
     int m_look = 0;
     int m_officeLook = 0;
 };
