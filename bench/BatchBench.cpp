@@ -11,6 +11,7 @@
 #include "net/LocalClientRelay.h"
 #include "protocol/Requests.h"
 #include "queue/FavoriteStore.h"
+#include "queue/QueueJournal.h"
 #include "queue/ReservationQueue.h"
 
 #include <QCoreApplication>
@@ -135,6 +136,41 @@ void TwentyNineListReplacesInOneReceive(benchmark::State &state)
         double(rig.favorites.saves() - savesBefore) / double(state.iterations());
 }
 BENCHMARK(TwentyNineListReplacesInOneReceive)->Unit(benchmark::kMillisecond)->Iterations(10);
+
+// Start-up with KeepQueue on: 5,000 kept entries read back into the queue.
+void RestoreAFullKeptQueue(benchmark::State &state)
+{
+    Rig &rig = TheRig();
+    const QString path = rig.dir.filePath(QStringLiteral("Queue.db"));
+    {
+        QueueJournal journal(rig.queue, path);
+        journal.SetEnabled(true);
+    }
+    for (auto _ : state) {
+        ReservationQueue queue(ReservationQueue::LookupIn(rig.catalogue));
+        QueueJournal journal(queue, path);
+        if (journal.Restore() != ReservationQueue::kCapacity)
+            state.SkipWithError("the kept queue did not come back whole");
+    }
+}
+BENCHMARK(RestoreAFullKeptQueue)->Unit(benchmark::kMillisecond)->Iterations(10);
+
+// One add and its commit, as a terminal's add costs with KeepQueue on.
+void AddWithItsCommit(benchmark::State &state)
+{
+    Rig &rig = TheRig();
+    ReservationQueue queue(ReservationQueue::LookupIn(rig.catalogue));
+    QueueJournal journal(queue, rig.dir.filePath(QStringLiteral("Adds.db")));
+    journal.SetEnabled(true);
+    for (auto _ : state) {
+        queue.AddReservation(1, 0, 7, 0, 0, QStringLiteral("Guest"));
+        journal.Commit();
+        queue.DeleteReservation(7, -1, -1);
+        journal.Commit();
+    }
+    state.SetLabel("an add and a delete, each committed");
+}
+BENCHMARK(AddWithItsCommit)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 

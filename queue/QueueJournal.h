@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QString>
 #include <QTimer>
+#include <memory>
 #include <vector>
 
 // Keeps the reservation queue in an SQLite database ("Queue.db" in the data
@@ -66,7 +67,10 @@ private:
     bool RewriteAll();
     void SetProblem(const QString &problem);
 
+    struct Statements; // prepared once per open database
+
     ReservationQueue &m_queue;
+    std::unique_ptr<Statements> m_statements;
     QString m_filePath;
     QString m_connection; // the Qt SQL connection's name, unique per journal
     std::vector<Noted> m_changes;

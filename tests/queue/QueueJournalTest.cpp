@@ -74,8 +74,9 @@ protected:
         };
         for (const auto &step : steps) {
             step();
-            if (commitEach)
+            if (commitEach) {
                 EXPECT_TRUE(journal.Commit());
+            }
         }
         EXPECT_TRUE(journal.Commit());
     }
@@ -210,8 +211,9 @@ TEST_F(QueueJournalTest, AJournalThatCannotBeWrittenNeverStopsTheQueue)
         EXPECT_EQ(kept.queue->count(), 1);
         const QStringList aside = QDir(folder.path()).entryList({u"Queue.db.broken-*"_qs});
         EXPECT_EQ(aside.size(), movedAside ? 1 : 0);
-        if (!problem.isEmpty())
+        if (!problem.isEmpty()) {
             EXPECT_EQ(log.Lines().filter(u"not being kept"_qs).size(), 1);
+        }
         QFile::setPermissions(folder.path(),
                               QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         if (name == std::string("read-only folder")) {
