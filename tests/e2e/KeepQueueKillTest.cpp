@@ -36,12 +36,12 @@ struct Driver
         if (inFlightAdd && next < kNumbersEach) {
             inFlight = base + next++;
             socket.write(Packet::RequestAdd{0, inFlight, 0, 0, QString()}.Encode());
-        } else {
+        } else if (!acked.empty()) {
             inFlightAdd = false;
             ++next;
             inFlight = acked.front();
             socket.write(Packet::RequestDel{inFlight, -1, -1}.Encode());
-        }
+        } // else: its numbers are used up and its entries gone; it rests
     }
     // Takes the answers that arrived; each proves its request done.
     void Read(int t)
@@ -145,4 +145,5 @@ TEST(KeepQueue, KilledAtRandomMomentsKeepsEveryAcknowledgedChange)
         }
     }
     EXPECT_GT(acknowledged, 0);
+    std::printf("%d kept entries checked after 50 kills\n", acknowledged);
 }
