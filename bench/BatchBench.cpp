@@ -94,6 +94,7 @@ struct Rig
         terminal->TakeReceived(bytes);
         dispatcher.DpfHandleMsg(*terminal);
         dispatcher.EndBatch(*terminal);
+        dispatcher.EndTurn();
         relay.FlushPushes();
     }
 };

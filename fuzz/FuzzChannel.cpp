@@ -263,6 +263,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         dispatcher.DpfHandleMsg(channel);
         UNPOISON(heldEnd, unheld);
         dispatcher.EndBatch(channel);
+        dispatcher.EndTurn();
         relay.FlushPushes(); // what the end of the event loop's turn would send
         CheckState(rig, channel, queue, favorites);
     }

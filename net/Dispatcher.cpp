@@ -22,6 +22,10 @@ Dispatcher::Dispatcher(SongCatalogue &catalogue, const QueConfig &config, const 
     : m_catalogue(catalogue), m_config(config), m_venue(venue), m_queue(queue),
       m_favorites(favorites), m_relay(relay)
 {
+    // A zero timer fires once the events already waiting have been handled.
+    m_endOfTurn.setSingleShot(true);
+    m_endOfTurn.setInterval(0);
+    QObject::connect(&m_endOfTurn, &QTimer::timeout, [this] { EndTurn(); });
 }
 
 void Dispatcher::DpfHandleMsg(CClientSocket &channel)
@@ -52,14 +56,31 @@ void Dispatcher::DpfHandleMsg(CClientSocket &channel)
     }
 }
 
-// What the batch changed reaches the disk before any of its replies leaves,
-// so an acknowledged change survives a crash; one save covers the batch.
+// What a batch changed reaches the disk before any of its replies leaves, so
+// an acknowledged change survives a crash; the receives of one turn share one
+// save and one commit.
 void Dispatcher::EndBatch(CClientSocket &channel)
 {
+    const bool waiting = m_waiting.contains(&channel);
+    if (!waiting && !m_favorites.saveDue() && !(m_journal && m_journal->commitDue())) {
+        channel.FlushReplies();
+        return;
+    }
+    if (!waiting)
+        m_waiting.append(&channel);
+    if (!m_endOfTurn.isActive())
+        m_endOfTurn.start();
+}
+
+void Dispatcher::EndTurn()
+{
+    m_endOfTurn.stop();
     m_favorites.SaveIfDue();
     if (m_journal)
         m_journal->Commit();
-    channel.FlushReplies();
+    for (const QPointer<CClientSocket> &channel : std::exchange(m_waiting, {}))
+        if (channel)
+            channel->FlushReplies();
 }
 
 bool Dispatcher::Handle(CClientSocket &channel, const PacketHeader &header, QByteArrayView packet)

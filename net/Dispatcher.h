@@ -1,9 +1,13 @@
 #pragma once
 
+#include "net/CClientSocket.h"
+
 #include <QByteArrayView>
+#include <QList>
+#include <QPointer>
+#include <QTimer>
 #include <QtGlobal>
 
-class CClientSocket;
 class FavoriteStore;
 class LocalClientRelay;
 class QueueJournal;
@@ -25,10 +29,14 @@ public:
     // unfinished one stays with the channel for the next read. Replies wait in
     // the channel's batch.
     void DpfHandleMsg(CClientSocket &channel);
-    // Ends the handling of one receive: saves the favourite lists if the batch
-    // changed them, commits the batch's queue changes to the journal, then
-    // sends the batch's replies in one write.
+    // Ends the handling of one receive. When nothing waits to be saved or
+    // committed the replies leave at once, in one write; otherwise they wait
+    // for EndTurn, so that what they acknowledge is on disk first.
     void EndBatch(CClientSocket &channel);
+    // Saves the favourite lists and commits the queue's changes once for
+    // every receive of this turn of the event loop (group commit), then sends
+    // the replies that waited. Runs by itself once the turn is done.
+    void EndTurn();
 
     // The journal a batch commits before its replies leave; none by default.
     void SetJournal(QueueJournal *journal) { m_journal = journal; }
@@ -69,6 +77,9 @@ private:
     FavoriteStore &m_favorites;
     LocalClientRelay &m_relay;
     QueueJournal *m_journal = nullptr;
+    QTimer m_endOfTurn;
+    // Channels whose replies wait for this turn's save and commit.
+    QList<QPointer<CClientSocket>> m_waiting;
     quint32 m_numberKey = 0;
     // The station and queue length last logged by RequestBookList.
     int m_bookListStation = -1;

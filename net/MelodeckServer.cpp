@@ -131,6 +131,9 @@ void MelodeckServer::ReceiveOnChannel(CClientSocket *channel)
            !channel->closeRequested() && channel->ReadReceived() > 0)
         m_dispatcher.DpfHandleMsg(*channel);
     m_dispatcher.EndBatch(*channel);
+    // Replies that wait for the turn's commit leave before any channel closes.
+    if (channel->closeRequested() || m_dispatcher.reconnectRequested())
+        m_dispatcher.EndTurn();
     if (channel->closeRequested()) {
         CloseOversizeChannel(channel);
         return;
