@@ -124,7 +124,7 @@ void QueueJournal::Note(const ReservationQueue::Change &change)
         m_rewrite = true;
         m_changes.clear();
     } else if (!m_rewrite) {
-        m_changes.push_back({change, m_queue.entry(change.position)});
+        m_changes.push_back({change, m_queue.entry(change.position), m_queue.count()});
     }
     if (!m_endOfTurn.isActive())
         m_endOfTurn.start();
@@ -247,7 +247,8 @@ bool QueueJournal::OpenDatabase()
     }
     QSqlQuery query(QSqlDatabase::database(m_connection, false));
     for (const char *statement :
-         {"PRAGMA page_size = 1024", "PRAGMA journal_mode = WAL", "PRAGMA synchronous = NORMAL",
+         {"PRAGMA page_size = 1024", "PRAGMA locking_mode = EXCLUSIVE", "PRAGMA journal_mode = WAL",
+          "PRAGMA synchronous = NORMAL",
           "CREATE TABLE IF NOT EXISTS entries (pos INTEGER NOT NULL, station INTEGER, number "
           "INTEGER, pitch INTEGER, tempo INTEGER, customer TEXT, reserved INTEGER, accepted "
           "INTEGER)",
@@ -323,11 +324,14 @@ bool QueueJournal::WriteChanges()
         case ReservationQueue::Change::Inserted:
             BindEntry(insert, noted.entry);
             insert.bindValue(QStringLiteral(":pos"), pos);
-            ok = shiftFrom(pos, 1) && ((failed = &insert), insert.exec());
+            // An entry added at the end moves nothing (the common add).
+            ok = (pos == noted.count - 1 || shiftFrom(pos, 1)) &&
+                 ((failed = &insert), insert.exec());
             break;
         case ReservationQueue::Change::Removed:
             remove.bindValue(QStringLiteral(":pos"), pos);
-            ok = ((failed = &remove), remove.exec()) && ((failed = &shift), shiftFrom(pos + 1, -1));
+            ok = ((failed = &remove), remove.exec()) &&
+                 (pos == noted.count || ((failed = &shift), shiftFrom(pos + 1, -1)));
             break;
         case ReservationQueue::Change::Updated:
             BindEntry(update, noted.entry);

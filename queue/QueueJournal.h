@@ -55,6 +55,7 @@ private:
     {
         ReservationQueue::Change change;
         QueueEntry entry; // as it was right after the change
+        int count = 0;    // the queue's length right after the change
     };
 
     void Note(const ReservationQueue::Change &change);
