@@ -1,5 +1,6 @@
 #include "base/PrivateProfile.h"
 
+#include "base/NumberText.h"
 #include "base/SaveFile.h"
 
 #include <QFile>
@@ -169,4 +170,10 @@ bool PrivateProfile::WriteString(const QString &section, const QString &key,
     for (const Line &line : doc.lines)
         bytes += line.text + line.ending;
     return SaveFile(m_path, bytes);
+}
+
+int PrivateProfile::GetInt(const QString &section, const QString &key, int fallback) const
+{
+    const QString text = GetString(section, key, QString::number(fallback));
+    return ParseLeadingInt(QStringView(text).left(259));
 }

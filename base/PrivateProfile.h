@@ -17,6 +17,13 @@ public:
     // appends the section. Written lines end in CR LF. False when the file
     // cannot be written; the old file is then left whole.
     bool WriteString(const QString &section, const QString &key, const QString &value) const;
+    // The key's value read as a leading decimal integer (as atoi reads its
+    // first 259 characters), or `fallback` when the key is missing.
+    int GetInt(const QString &section, const QString &key, int fallback) const;
+    bool WriteInt(const QString &section, const QString &key, int value) const
+    {
+        return WriteString(section, key, QString::number(value));
+    }
 
 private:
     QString m_path;

@@ -1,7 +1,6 @@
 #include "base/QueConfig.h"
 
 #include "base/DataPath.h"
-#include "base/NumberText.h"
 #include "base/PrivateProfile.h"
 
 #include <algorithm>
@@ -10,16 +9,14 @@ namespace {
 
 const QString kSection = QStringLiteral("QueConfig");
 
-int ReadInt(const PrivateProfile &ini, const char *key, const char *fallback)
+int ReadInt(const PrivateProfile &ini, const char *key, int fallback)
 {
-    const QString text =
-        ini.GetString(kSection, QString::fromLatin1(key), QString::fromLatin1(fallback));
-    return ParseLeadingInt(QStringView(text).left(259));
+    return ini.GetInt(kSection, QString::fromLatin1(key), fallback);
 }
 
 void WriteInt(const PrivateProfile &ini, const char *key, int value)
 {
-    ini.WriteString(kSection, QString::fromLatin1(key), QString::number(value));
+    ini.WriteInt(kSection, QString::fromLatin1(key), value);
 }
 
 } // namespace
@@ -27,14 +24,14 @@ void WriteInt(const PrivateProfile &ini, const char *key, int value)
 void LoadSettings(QueConfig &config)
 {
     const PrivateProfile ini(DataPath(QStringLiteral("Moxi.ini")));
-    config.Tempo = ReadInt(ini, "Tempo", "1") != 0;
-    config.Pitch = ReadInt(ini, "Pitch", "1") != 0;
-    config.Sync = ReadInt(ini, "Sync", "1") != 0;
-    config.Confirm = ReadInt(ini, "Confirm", "1") != 0;
-    config.Delete = ReadInt(ini, "Delete", "1") != 0;
-    config.Uname = ReadInt(ini, "Uname", "1") != 0;
-    config.Remocon = ReadInt(ini, "Remocon", "2");
-    config.Users = std::min(ReadInt(ini, "Users", "3"), QueConfig::kMaxUsers);
+    config.Tempo = ReadInt(ini, "Tempo", 1) != 0;
+    config.Pitch = ReadInt(ini, "Pitch", 1) != 0;
+    config.Sync = ReadInt(ini, "Sync", 1) != 0;
+    config.Confirm = ReadInt(ini, "Confirm", 1) != 0;
+    config.Delete = ReadInt(ini, "Delete", 1) != 0;
+    config.Uname = ReadInt(ini, "Uname", 1) != 0;
+    config.Remocon = ReadInt(ini, "Remocon", 2);
+    config.Users = std::min(ReadInt(ini, "Users", 3), QueConfig::kMaxUsers);
 }
 
 void SaveSettings(const QueConfig &config)

@@ -1,7 +1,6 @@
 #include "base/VenueConfig.h"
 
 #include "base/DataPath.h"
-#include "base/NumberText.h"
 #include "base/PrivateProfile.h"
 
 #include <algorithm>
@@ -12,13 +11,12 @@ const QString kSection = QStringLiteral("Venue");
 
 int ReadInt(const PrivateProfile &ini, const char *key)
 {
-    const QString text = ini.GetString(kSection, QString::fromLatin1(key), QStringLiteral("0"));
-    return ParseLeadingInt(QStringView(text).left(259));
+    return ini.GetInt(kSection, QString::fromLatin1(key), 0);
 }
 
 void WriteInt(const PrivateProfile &ini, const char *key, int value)
 {
-    ini.WriteString(kSection, QString::fromLatin1(key), QString::number(value));
+    ini.WriteInt(kSection, QString::fromLatin1(key), value);
 }
 
 } // namespace
