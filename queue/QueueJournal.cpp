@@ -307,46 +307,43 @@ bool QueueJournal::WriteChanges()
         SetProblem(ErrorText(db.lastError()));
         return false;
     }
-    QSqlQuery &shift = m_statements->shift, &insert = m_statements->insert;
-    QSqlQuery &remove = m_statements->remove, &update = m_statements->update;
-    bool ok = true;
-    const auto shiftFrom = [&](int from, int by) {
-        shift.bindValue(QStringLiteral(":by"), by);
-        shift.bindValue(QStringLiteral(":from"), from);
-        return shift.exec();
+    Statements &st = *m_statements;
+    QSqlError error;
+    const auto run = [&error](QSqlQuery &query) {
+        if (query.exec())
+            return true;
+        error = query.lastError();
+        return false;
     };
-    QSqlQuery *failed = &shift;
-    for (const Noted &noted : m_changes) {
-        if (!ok)
-            break;
-        const int pos = noted.change.position;
-        switch (noted.change.kind) {
+    const auto shift = [&](int from, int by) {
+        st.shift.bindValue(QStringLiteral(":by"), by);
+        st.shift.bindValue(QStringLiteral(":from"), from);
+        return run(st.shift);
+    };
+    bool ok = true;
+    for (auto noted = m_changes.cbegin(); ok && noted != m_changes.cend(); ++noted) {
+        const int pos = noted->change.position;
+        switch (noted->change.kind) {
         case ReservationQueue::Change::Inserted:
-            BindEntry(insert, noted.entry);
-            insert.bindValue(QStringLiteral(":pos"), pos);
+            BindEntry(st.insert, noted->entry);
+            st.insert.bindValue(QStringLiteral(":pos"), pos);
             // An entry added at the end moves nothing (the common add).
-            ok = (pos == noted.count - 1 || shiftFrom(pos, 1)) &&
-                 ((failed = &insert), insert.exec());
+            ok = (pos == noted->count - 1 || shift(pos, 1)) && run(st.insert);
             break;
         case ReservationQueue::Change::Removed:
-            remove.bindValue(QStringLiteral(":pos"), pos);
-            ok = ((failed = &remove), remove.exec()) &&
-                 (pos == noted.count || ((failed = &shift), shiftFrom(pos + 1, -1)));
+            st.remove.bindValue(QStringLiteral(":pos"), pos);
+            ok = run(st.remove) && (pos == noted->count || shift(pos + 1, -1));
             break;
         case ReservationQueue::Change::Updated:
-            BindEntry(update, noted.entry);
-            update.bindValue(QStringLiteral(":pos"), pos);
-            ok = ((failed = &update), update.exec());
+            BindEntry(st.update, noted->entry);
+            st.update.bindValue(QStringLiteral(":pos"), pos);
+            ok = run(st.update);
             break;
         case ReservationQueue::Change::Reset:
             break; // noted as a rewrite, never here
         }
     }
-    if (ok && db.commit())
-        return true;
-    SetProblem(ok ? ErrorText(db.lastError()) : ErrorText(failed->lastError()));
-    db.rollback();
-    return false;
+    return Finish(db, ok, error);
 }
 
 bool QueueJournal::RewriteAll()
@@ -359,16 +356,22 @@ bool QueueJournal::RewriteAll()
     QSqlQuery clear(db);
     QSqlQuery &insert = m_statements->insert;
     bool ok = clear.exec(QStringLiteral("DELETE FROM entries"));
+    QSqlError error = clear.lastError();
     for (int i = 0; ok && i < m_queue.count(); ++i) {
         BindEntry(insert, m_queue.entry(i));
         insert.bindValue(QStringLiteral(":pos"), i);
         ok = insert.exec();
+        error = insert.lastError();
     }
-    if (ok && db.commit())
+    return Finish(db, ok, error);
+}
+
+// Commits what the statements wrote, or takes it all back and says why.
+bool QueueJournal::Finish(QSqlDatabase &db, bool written, const QSqlError &error)
+{
+    if (written && db.commit())
         return true;
-    SetProblem(ErrorText(!clear.lastError().isValid()
-                             ? insert.lastError().isValid() ? insert.lastError() : db.lastError()
-                             : clear.lastError()));
+    SetProblem(ErrorText(written ? db.lastError() : error));
     db.rollback();
     return false;
 }

@@ -4,6 +4,8 @@
 #include "queue/ReservationQueue.h"
 
 #include <QObject>
+#include <QSqlDatabase>
+#include <QSqlError>
 #include <QString>
 #include <QTimer>
 #include <memory>
@@ -66,6 +68,7 @@ private:
     bool MoveAside(const QString &why);
     bool WriteChanges();
     bool RewriteAll();
+    bool Finish(QSqlDatabase &db, bool written, const QSqlError &error);
     void SetProblem(const QString &problem);
 
     struct Statements; // prepared once per open database
