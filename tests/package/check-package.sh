@@ -46,7 +46,7 @@ done
 
 [ "$(dpkg-deb -f "$deb" Version)" = "$version" ] || fail "package version is not $version"
 depends=$(dpkg-deb -f "$deb" Depends)
-for package in qt6-qpa-plugins libqt6widgets6 libqt6network6 libqt6core6 libc6; do
+for package in qt6-qpa-plugins libqt6sql6-sqlite libqt6sql6 libqt6widgets6 libqt6network6 libqt6core6 libc6; do
     [[ $depends == *"$package"* ]] || fail "Depends lacks $package: $depends"
 done
 apt-get install --simulate "$deb" >"$scratch/apt.log" 2>&1 ||
