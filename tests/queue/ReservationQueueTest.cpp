@@ -90,8 +90,8 @@ TEST_F(ReservationQueueTest, AddAppendsOrGoesFirstUntilFullFillingEveryCellAndAc
     const QDateTime accepted(QDate(2024, 12, 4), QTime(9, 7, 5));
     for (int row : {1, 5, -1})
         queue.AcceptEntry(row, accepted);
-    EXPECT_EQ(queue.entry(1).acceptedAt.ToDateTime(), accepted);
-    EXPECT_FALSE(queue.entry(0).acceptedAt.isValid());
+    EXPECT_TRUE(queue.entry(1).acceptedAt.ToDateTime() == accepted &&
+                !queue.entry(0).acceptedAt.isValid());
     EXPECT_EQ(queue.rows().cell(1, ReservationQueue::StatusColumn), u"04 Dec 09:07:05"_qs);
     EXPECT_TRUE(queue.rows().cell(0, ReservationQueue::StatusColumn).isEmpty());
 
@@ -100,8 +100,7 @@ TEST_F(ReservationQueueTest, AddAppendsOrGoesFirstUntilFullFillingEveryCellAndAc
         ASSERT_TRUE(queue.AddReservation(1, queue.count() % 2, 5, 0, 0, QString()));
     EXPECT_FALSE(queue.AddReservation(1, 0, 7, 0, 0, QString()));
     EXPECT_FALSE(queue.AddReservation(1, 1, 7, 0, 0, QString()));
-    EXPECT_EQ(queue.count(), ReservationQueue::kCapacity);
-    EXPECT_EQ(queue.rows().rowCount(), ReservationQueue::kCapacity);
+    EXPECT_EQ(Queued().size(), ReservationQueue::kCapacity);
 }
 
 TEST_F(ReservationQueueTest, DeletesByNumberByIndexWithTheCurrentCountOrByRow)
@@ -156,12 +155,10 @@ TEST_F(ReservationQueueTest, QueueSetEditsTheStationsOwnEntryOrReplacesTheQueue)
     queue.ApplyQueueSet(2, false, edit);                           // station 2 does not own entry 0
     queue.ApplyQueueSet(2, false, {{9, 5, 5, kEcho, 1, u"X"_qs}}); // entry 1 holds song 2
     EXPECT_EQ(queue.rows().row(0), untouched);
-    EXPECT_EQ(queue.entry(0).pitch, 0);
-    EXPECT_EQ(queue.entry(1).pitch, 0);
+    EXPECT_TRUE(queue.entry(0).pitch == 0 && queue.entry(1).pitch == 0);
     queue.ApplyQueueSet(1, false, edit);
-    EXPECT_EQ(queue.entry(0).pitch, -3);
-    EXPECT_EQ(queue.entry(0).tempo, 2);
-    EXPECT_EQ(queue.entry(0).CustomerText(), u"Zed"_qs);
+    const QueueEntry &edited = queue.entry(0);
+    EXPECT_TRUE(edited.pitch == -3 && edited.tempo == 2 && edited.CustomerText() == u"Zed");
     EXPECT_EQ(queue.entry(0).reservedAt.ToDateTime(), reserved); // an edit is no new reservation
     EXPECT_EQ(queue.rows().row(0).mid(7), (Row{"-3", "2", "Zed"}));
 
@@ -185,8 +182,7 @@ TEST_F(ReservationQueueTest, QueueSetEditsTheStationsOwnEntryOrReplacesTheQueue)
     EXPECT_EQ(Queued(), (Nums{7, 404, 5}));
 
     queue.ApplyQueueSet(1, true, {});
-    EXPECT_EQ(queue.count(), 0);
-    EXPECT_EQ(queue.rows().rowCount(), 0);
+    EXPECT_EQ(Queued(), Nums{});
 }
 
 } // namespace
