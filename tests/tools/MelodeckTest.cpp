@@ -99,12 +99,10 @@ TEST_F(MelodeckTest, WrongCommandLinesPrintUsageAndConnectNowhere)
     };
     for (const auto &[arguments, problem] : cases) {
         const ToolRun run = Melodeck(arguments);
-        const QString context = arguments.join(u' ');
-        EXPECT_EQ(run.exitCode, 2) << context.toStdString();
-        EXPECT_TRUE(run.err.startsWith(u"melodeck: "_qs + QLatin1String(problem)))
-            << run.err.toStdString();
-        EXPECT_TRUE(run.err.contains(u"\nusage: melodeck")) << context.toStdString();
-        EXPECT_TRUE(run.out.isEmpty()) << context.toStdString();
+        EXPECT_TRUE(run.exitCode == 2 && run.out.isEmpty() &&
+                    run.err.startsWith(u"melodeck: "_qs + QLatin1String(problem)) &&
+                    run.err.contains(u"\nusage: melodeck"))
+            << testing::PrintToString(run);
     }
     EXPECT_EQ(server.CountLog(u"Accepted ch"_qs), 0);
 }
@@ -126,12 +124,8 @@ TEST_F(MelodeckTest, RefusedOrUnansweredRequestsPrintOneLineAndFail)
         {{"info"}, nobody, u"cannot connect to 127.0.0.1:%1: Connection refused"_qs.arg(nobody)},
         {{"--timeout", "300", "book"}, silent.serverPort(), "no BookList within 300 ms"},
     };
-    for (const auto &[arguments, port, error] : cases) {
-        const ToolRun run = Melodeck(arguments, port);
-        EXPECT_EQ(run.exitCode, 1) << error.toStdString();
-        EXPECT_EQ(run.err, u"melodeck: "_qs + error + u'\n');
-        EXPECT_TRUE(run.out.isEmpty()) << run.out.toStdString();
-    }
+    for (const auto &[arguments, port, error] : cases)
+        EXPECT_EQ(Melodeck(arguments, port), (ToolRun{1, {}, u"melodeck: "_qs + error + u'\n'}));
 }
 
 TEST_F(MelodeckTest, InfoShowsTheCatalogueAndOptionsAndRawShowsThePackets)
@@ -168,23 +162,16 @@ TEST_F(MelodeckTest, PagesShowTheCatalogueInEachOrder)
             u"page\t%1\npages\t%2\nnumber\ttitle\tartist\textra\n"_qs.arg(page).arg(pages);
         for (const QString &song : Dump(list, QLatin1String(order)).mid(first, count))
             expected += song.section(u'\t', 0, 3) + u'\n';
-        const ToolRun run = Terminal(arguments);
-        EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
-        EXPECT_EQ(run.out, expected) << arguments.join(u' ').toStdString();
+        EXPECT_EQ(Terminal(arguments), (ToolRun{0, expected, {}}));
     }
 }
 
 TEST_F(MelodeckTest, DownloadWritesAListTheServerLoadsBack)
 {
-    const ToolRun toStdout = Terminal({"download"});
-    EXPECT_EQ(toStdout.exitCode, 0);
-    EXPECT_EQ(toStdout.out, kList);
-    EXPECT_TRUE(toStdout.err.isEmpty()) << "no progress bar unless standard error is a terminal";
-
+    // No progress bar unless standard error is a terminal.
+    EXPECT_EQ(Terminal({"download"}), (ToolRun{0, kList, {}}));
     const QString file = server.home() + u"/downloaded.txt"_qs;
-    const ToolRun toFile = Terminal({"download", "--out", file});
-    EXPECT_EQ(toFile.exitCode, 0);
-    EXPECT_EQ(toFile.out, u"songs\t6\n"_qs);
+    EXPECT_EQ(Terminal({"download", "--out", file}), (ToolRun{0, u"songs\t6\n"_qs, {}}));
     EXPECT_EQ(ReadFileBytes(file), "\xEF\xBB\xBF" + kList.toUtf8()); // the list the server loaded
 }
 
@@ -240,9 +227,7 @@ TEST_F(MelodeckTest, LoadReplacesTheCatalogueAndDownloadNotesWhatAListCannotCarr
         SongListWriter::WriteRecordFiles(
             dat, {{5, "Either|Or", "Duo ", "live", "eng"}, {6, "Plain", "Solo", "", "ko"}}, 0x5EED)
             .isEmpty());
-    const ToolRun load = Terminal({"load", dat});
-    EXPECT_EQ(load.exitCode, 0) << load.err.toStdString();
-    EXPECT_EQ(load.out, u"songs\t2\ntimestamp\t5eed\n"_qs);
+    EXPECT_EQ(Terminal({"load", dat}), (ToolRun{0, u"songs\t2\ntimestamp\t5eed\n"_qs, {}}));
 
     const ToolRun download = Terminal({"download"});
     EXPECT_EQ(download.exitCode, 0);
