@@ -33,8 +33,7 @@ TEST(ServerProcess, StartsServesAndStopsOnSignal)
     const QString lock = SingleInstance::LockPath(u"_MOXI_APP_123454321_-%1"_qs.arg(server.port()));
     EXPECT_TRUE(QFile::exists(lock));
 
-    MelodeckClient terminal;
-    MelodeckClient local;
+    MelodeckClient terminal, local;
     ASSERT_TRUE(terminal.Connect(QHostAddress::LocalHost, server.port(), TerminalAddress(0)));
     ASSERT_TRUE(server.WaitForLog(u"for client [ 127.0.0.2 - "_qs));
     EXPECT_TRUE(server.LogLines().last().endsWith(u"] user 0"_qs));
@@ -61,8 +60,7 @@ TEST(ServerProcess, StartsServesAndStopsOnSignal)
 
     EXPECT_EQ(server.Stop(SIGTERM), 0);
     EXPECT_EQ(server.LogLines().last().section(u'\t', 1), u"MelodeckServer stopped.");
-    EXPECT_TRUE(terminal.WaitForClose());
-    EXPECT_FALSE(QFile::exists(lock));
+    EXPECT_TRUE(terminal.WaitForClose() && !QFile::exists(lock));
     const QByteArray saved = ReadFileBytes(server.DataFile(u"Favorite.txt"_qs));
     EXPECT_EQ(saved, Utf16Le(u"Kids|45\r\n", true));
 
