@@ -14,8 +14,7 @@
 
 // The start line on standard output, the settings and catalogue of the data
 // folder, the lock file while running, a reservation reaching the local
-// client, and on SIGTERM a clean stop that saves the favourite lists, which
-// the next start loads.
+// client, and on SIGTERM a clean stop that saves the favourite lists.
 TEST(ServerProcess, StartsServesAndStopsOnSignal)
 {
     ServerProcess server;
@@ -61,16 +60,8 @@ TEST(ServerProcess, StartsServesAndStopsOnSignal)
     EXPECT_EQ(server.Stop(SIGTERM), 0);
     EXPECT_EQ(server.LogLines().last().section(u'\t', 1), u"MelodeckServer stopped.");
     EXPECT_TRUE(terminal.WaitForClose() && !QFile::exists(lock));
-    const QByteArray saved = ReadFileBytes(server.DataFile(u"Favorite.txt"_qs));
-    EXPECT_EQ(saved, Utf16Le(u"Kids|45\r\n", true));
-
-    ServerProcess again;
-    again.WriteDataFile(u"Favorite.txt"_qs, saved);
-    ASSERT_TRUE(again.Start());
-    MelodeckClient t;
-    ASSERT_TRUE(t.Connect(QHostAddress::LocalHost, again.port(), TerminalAddress(0)));
-    t.Send(Packet::FavoriteName{u"Kids"_qs}.Encode(Cmd::RequestFavoriteList));
-    EXPECT_EQ(t.ReadPacket().value_or(QByteArray()).mid(12, 12), Hex("00000000 0000002D 00000000"));
+    // The next start loads them: OldDataFolder.AListSavedAfterAPartialMoveSurvivesTheNextStart.
+    EXPECT_EQ(ReadFileBytes(server.DataFile(u"Favorite.txt"_qs)), Utf16Le(u"Kids|45\r\n", true));
 }
 
 TEST(ServerProcess, InterruptAndHangupCloseCleanlyToo)
