@@ -84,8 +84,7 @@ TEST_F(FavoriteStoreTest, CreateAddAndFindFollowTheirRules)
     EXPECT_FALSE(store.CreateFavoriteList(QString(40, u'n')));
     EXPECT_EQ(store.listCount(), 4);
 
-    EXPECT_FALSE(Add(u"Party"_qs, 0));
-    EXPECT_FALSE(Add(u"Kids"_qs, 5));
+    EXPECT_FALSE(Add(u"Party"_qs, 0) || Add(u"Kids"_qs, 5));
     for (quint32 n : {1203u, 45u, 45u})
         EXPECT_TRUE(Add(u"Party"_qs, n));
     EXPECT_EQ(Find(u"Party"_qs), (SongNumbers{1203, 45}));
@@ -122,8 +121,8 @@ TEST_F(FavoriteStoreTest, LoadAddsListsOfAnyEncodingAndSkipsLinesWithoutBar)
 TEST_F(FavoriteStoreTest, ReplaceLogsAndSavesOnceDueDeleteKeepsOrderWithoutSaving)
 {
     LogCapture log;
-    EXPECT_FALSE(store.ReplaceFavoriteList(u"Party"_qs, {1}));
-    EXPECT_FALSE(store.DeleteFavoriteList(u"Alpha"_qs));
+    EXPECT_FALSE(store.ReplaceFavoriteList(u"Party"_qs, {1}) ||
+                 store.DeleteFavoriteList(u"Alpha"_qs));
     Create({u"Zed", u"Alpha", u"Party"});
     ASSERT_TRUE(Add(u"Party"_qs, 1));
     EXPECT_FALSE(QFile::exists(FilePath())); // creating and adding stay in memory
@@ -138,8 +137,7 @@ TEST_F(FavoriteStoreTest, ReplaceLogsAndSavesOnceDueDeleteKeepsOrderWithoutSavin
     EXPECT_EQ(ReadFileBytes(FilePath()), saved);
     EXPECT_EQ(Rows(store).last(), u"Party|5,6");
 
-    EXPECT_TRUE(store.DeleteFavoriteList(u"Alpha"_qs));
-    EXPECT_FALSE(store.DeleteFavoriteList(u"Alpha"_qs));
+    EXPECT_TRUE(store.DeleteFavoriteList(u"Alpha"_qs) && !store.DeleteFavoriteList(u"Alpha"_qs));
     EXPECT_EQ(ReadFileBytes(FilePath()), saved);
     EXPECT_EQ(Rows(store), QStringList({"Zed|4", "Party|5,6"}));
     EXPECT_EQ(store.list(1).NameView(), u"Party");
@@ -173,9 +171,8 @@ TEST_F(FavoriteStoreTest, LoadStopsAtEveryCapacityAndAFailedSaveLeavesTheOldFile
     EXPECT_EQ(store.rows().rowCount(), FavoriteStore::kCapacity);
 
     // A full store refuses a new list but still deletes one.
-    EXPECT_FALSE(store.CreateFavoriteList(u"New"_qs));
-    EXPECT_TRUE(store.DeleteFavoriteList(u"L1"_qs));
-    EXPECT_TRUE(store.CreateFavoriteList(u"New"_qs));
+    EXPECT_TRUE(!store.CreateFavoriteList(u"New"_qs) && store.DeleteFavoriteList(u"L1"_qs) &&
+                store.CreateFavoriteList(u"New"_qs));
     EXPECT_EQ(store.rows().cell(4999, FavoriteStore::NameColumn), u"New");
 
     // A failed save (writes beyond 1 KiB fail) leaves the old file whole and

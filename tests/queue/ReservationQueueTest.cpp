@@ -76,8 +76,8 @@ TEST_F(ReservationQueueTest, AddAppendsOrGoesFirstUntilFullFillingEveryCellAndAc
         EXPECT_EQ(queue.rows().cell(r, ReservationQueue::IndexColumn), QString::number(r));
 
     // Unknown songs change nothing.
-    EXPECT_FALSE(queue.AddReservation(1, 0, 404, 0, 0, QString()));
-    EXPECT_FALSE(queue.AddReservation(1, 1, 404, 0, 0, QString()));
+    EXPECT_FALSE(queue.AddReservation(1, 0, 404, 0, 0, {}) ||
+                 queue.AddReservation(1, 1, 404, 0, 0, {}));
     EXPECT_EQ(Queued(), (Nums{12, 1, 2, 3}));
 
     // Month, day and hour are padded with spaces; a full 48-unit title is shown whole.
@@ -98,15 +98,14 @@ TEST_F(ReservationQueueTest, AddAppendsOrGoesFirstUntilFullFillingEveryCellAndAc
     // A full table refuses both kinds of add.
     while (queue.count() < ReservationQueue::kCapacity)
         ASSERT_TRUE(queue.AddReservation(1, queue.count() % 2, 5, 0, 0, QString()));
-    EXPECT_FALSE(queue.AddReservation(1, 0, 7, 0, 0, QString()));
-    EXPECT_FALSE(queue.AddReservation(1, 1, 7, 0, 0, QString()));
+    EXPECT_FALSE(queue.AddReservation(1, 0, 7, 0, 0, {}) ||
+                 queue.AddReservation(1, 1, 7, 0, 0, {}));
     EXPECT_EQ(Queued().size(), ReservationQueue::kCapacity);
 }
 
 TEST_F(ReservationQueueTest, DeletesByNumberByIndexWithTheCurrentCountOrByRow)
 {
-    EXPECT_FALSE(queue.DeleteReservation(1, -1, -1)); // empty queue
-    EXPECT_FALSE(queue.DeleteReservation(1, 0, 0));
+    EXPECT_FALSE(queue.DeleteReservation(1, -1, -1) || queue.DeleteReservation(1, 0, 0)); // empty
     ASSERT_TRUE(queue.AddReservation(1, 0, 2, 0, 0, QString()));
     ASSERT_TRUE(queue.AddReservation(1, 0, 5, 0, 0, u"first"_qs));
     ASSERT_TRUE(queue.AddReservation(2, 0, 5, 0, 0, u"second"_qs));
@@ -121,9 +120,8 @@ TEST_F(ReservationQueueTest, DeletesByNumberByIndexWithTheCurrentCountOrByRow)
     EXPECT_EQ(Queued(), (Nums{5, 1, 3}));
 
     // An index needs the current count, then wins whatever number it holds.
-    EXPECT_FALSE(queue.DeleteReservation(3, 2, 4)); // stale
-    EXPECT_FALSE(queue.DeleteReservation(3, 3, 3));
-    EXPECT_FALSE(queue.DeleteReservation(1, -2, 3));
+    EXPECT_FALSE(queue.DeleteReservation(3, 2, 4) || // stale
+                 queue.DeleteReservation(3, 3, 3) || queue.DeleteReservation(1, -2, 3));
     EXPECT_EQ(Queued(), (Nums{5, 1, 3}));
     EXPECT_TRUE(queue.DeleteReservation(9, 1, 3));
     EXPECT_EQ(Queued(), (Nums{5, 3}));
@@ -132,8 +130,7 @@ TEST_F(ReservationQueueTest, DeletesByNumberByIndexWithTheCurrentCountOrByRow)
     Queue({5});
     EXPECT_TRUE(queue.DeleteByNumber(2));
     EXPECT_EQ(Queued(), (Nums{3, 5}));
-    EXPECT_FALSE(queue.DeleteByNumber(2)); // no such row: nothing to push
-    EXPECT_FALSE(queue.DeleteByNumber(-1));
+    EXPECT_FALSE(queue.DeleteByNumber(2) || queue.DeleteByNumber(-1)); // no such row: no push
     queue.rows().setCell(0, ReservationQueue::NumberColumn, u"x"_qs);
     EXPECT_TRUE(queue.DeleteByNumber(0)); // a row was selected, but it reads as 0
     EXPECT_EQ(queue.Numbers(5), (Nums{3, 5}));
