@@ -6,9 +6,9 @@
 
 #include <QRandomGenerator>
 #include <QTcpSocket>
-#include <array>
 #include <deque>
 #include <gtest/gtest.h>
+#include <memory>
 #include <set>
 
 namespace {
@@ -25,8 +25,8 @@ struct Driver
     quint32 next = 0;     // the next number of its own to reserve
     quint32 inFlight = 0; // the number of the request awaiting its answer
     bool inFlightAdd = false;
-    // In the queue, in order: acknowledged adds, minus acknowledged deletes.
-    std::deque<quint32> acked;
+    std::deque<quint32>
+        acked; // in the queue, in order: acknowledged adds, minus acknowledged deletes
     std::set<quint32> maybe; // asked for but unanswered: there or not
 
     void SendNext(int t)
@@ -90,7 +90,9 @@ TEST(KeepQueue, KilledAtRandomMomentsKeepsEveryAcknowledgedChange)
         book += QByteArray::number(n) + "|S|A\n";
     server.WriteDataFile(u"orvabook.txt"_qs, book);
     server.WriteDataFile(u"Moxi.ini"_qs, "[QueConfig]\r\nUsers=30\r\n[Venue]\r\nKeepQueue=1\r\n");
-    std::array<Driver, kTerminals> drivers;
+    std::vector<std::unique_ptr<Driver>> drivers;
+    for (int t = 0; t < kTerminals; ++t)
+        drivers.push_back(std::make_unique<Driver>());
     const quint16 port = FreePort();
     int acknowledged = 0;
     for (int kill = 0; kill < 50; ++kill) {
@@ -101,12 +103,13 @@ TEST(KeepQueue, KilledAtRandomMomentsKeepsEveryAcknowledgedChange)
         ASSERT_EQ(restored.size(), server.CountLog(u"Restored "_qs) ? restored.size() : 0);
         // Every terminal's acknowledged entries, in order; nothing unasked.
         for (int t = 0; t < kTerminals; ++t) {
-            Driver &d = drivers[size_t(t)];
-            QList<quint32> mine, known;
-            for (quint32 n : restored) {
-                if ((n - 1) / kNumbersEach != quint32(t))
-                    continue;
-                mine.append(n);
+            Driver &d = *drivers[size_t(t)];
+            QList<quint32> mine;
+            for (quint32 n : restored)
+                if ((n - 1) / kNumbersEach == quint32(t))
+                    mine.append(n);
+            QList<quint32> known;
+            for (quint32 n : mine) {
                 if (std::find(d.acked.begin(), d.acked.end(), n) != d.acked.end())
                     known.append(n);
                 else
@@ -119,7 +122,7 @@ TEST(KeepQueue, KilledAtRandomMomentsKeepsEveryAcknowledgedChange)
             acknowledged += int(mine.size());
         }
         for (int t = 0; t < kTerminals; ++t) {
-            Driver &d = drivers[size_t(t)];
+            Driver &d = *drivers[size_t(t)];
             d.socket.abort();
             d.received.clear();
             d.socket.bind(TerminalAddress(t));
@@ -131,14 +134,14 @@ TEST(KeepQueue, KilledAtRandomMomentsKeepsEveryAcknowledgedChange)
         Pump(int(20 + random.bounded(150)));
         server.process().kill();
         ASSERT_TRUE(server.process().waitForFinished(5000));
-        for (Driver &d : drivers) {
-            d.Read(int(&d - &drivers[0]));
+        for (auto &d : drivers) {
+            d->Read(int(&d - &drivers[0]));
             // An unanswered add may have landed, an unanswered delete may have removed.
-            if (d.inFlight)
-                d.maybe.insert(d.inFlight);
-            if (d.inFlight && !d.inFlightAdd)
-                std::erase(d.acked, d.inFlight);
-            d.inFlight = 0;
+            if (d->inFlight)
+                d->maybe.insert(d->inFlight);
+            if (d->inFlight && !d->inFlightAdd)
+                std::erase(d->acked, d->inFlight);
+            d->inFlight = 0;
         }
     }
     EXPECT_GT(acknowledged, 0);
