@@ -65,12 +65,8 @@ TEST_F(ProfileTest, FailedWriteIsReportedAndLeavesTheFileWhole)
 {
     const QString file = home.file(u"x.ini"_qs);
     WriteFileBytes(file, "[S]\nk=1\n");
-    bool written = true;
-    {
-        const FileSizeLimit full(4);
-        written = PrivateProfile(file).WriteString(u"S"_qs, u"k"_qs, u"2"_qs);
-    }
-    EXPECT_FALSE(written);
+    const auto write = [&] { return PrivateProfile(file).WriteString(u"S"_qs, u"k"_qs, u"2"_qs); };
+    EXPECT_FALSE((FileSizeLimit(4), write())); // the limit lasts while the write runs
     EXPECT_EQ(ReadFileBytes(file), QByteArray("[S]\nk=1\n"));
     EXPECT_EQ(QDir(home.path()).entryList(QDir::Files), QStringList{u"x.ini"_qs});
 }
@@ -83,8 +79,7 @@ TEST(Settings, MissingFileGivesLoadingDefaultsAndIsNotCreated)
     LoadSettings(config);
     EXPECT_TRUE(config.Tempo && config.Pitch && config.Sync && config.Confirm && config.Delete &&
                 config.Uname);
-    EXPECT_EQ(config.Remocon, 2);
-    EXPECT_EQ(config.Users, 3);
+    EXPECT_TRUE(config.Remocon == 2 && config.Users == 3);
     EXPECT_FALSE(QFileInfo::exists(DataPath(u"Moxi.ini"_qs)));
 }
 
@@ -98,9 +93,7 @@ TEST(Settings, ValuesParsedLikeAtoiAndUsersCapped)
                                                      "\r\nTempo=2\r\nPitch=0\r\nRemocon=5\r\n");
         LoadSettings(config);
         EXPECT_EQ(config.Users, users) << text;
-        EXPECT_TRUE(config.Tempo);
-        EXPECT_FALSE(config.Pitch);
-        EXPECT_EQ(config.Remocon, 5);
+        EXPECT_TRUE(config.Tempo && !config.Pitch && config.Remocon == 5);
     }
 }
 
@@ -119,6 +112,5 @@ TEST(Settings, SaveWritesAllEightKeysInOrderAndKeepsComments)
                                              "Uname=1\r\nRemocon=2\r\nUsers=7\r\n"));
     QueConfig again;
     LoadSettings(again);
-    EXPECT_EQ(again.Users, 7);
-    EXPECT_FALSE(again.Pitch);
+    EXPECT_TRUE(again.Users == 7 && !again.Pitch);
 }

@@ -39,10 +39,7 @@ TEST_F(CatalogueToolTest, MakeWritesAPairThatDumpsLikeItsList)
 
     const QString expected =
         QStringLiteral(u"12\tLove Song\tSinger\t\teng\n7\t아리랑\t민요\t\tkor\n");
-    const ToolRun fromDat = RunTool({"dump", out});
-    EXPECT_EQ(fromDat.exitCode, 0);
-    EXPECT_EQ(fromDat.out, expected);
-    EXPECT_TRUE(fromDat.err.isEmpty()) << fromDat.err.toStdString();
+    EXPECT_EQ(RunTool({"dump", out}), (ToolRun{0, expected, {}}));
     EXPECT_EQ(RunTool({"dump", list}).out, expected);
     EXPECT_TRUE(RunTool({"dump", out, "--order", "number"}).out.startsWith("7\t"));
 
@@ -84,10 +81,9 @@ TEST_F(CatalogueToolTest, RefusalsExitWithOneLineAndLeaveNoFileHalfWritten)
         SCOPED_TRACE(arguments.join(u' ').toStdString());
         const ToolRun run = RunTool(arguments);
         EXPECT_NE(run.exitCode, 0);
-        EXPECT_TRUE(run.out.isEmpty()) << run.out.toStdString();
-        EXPECT_EQ(run.err.count('\n'), 1) << run.err.toStdString();
-        EXPECT_TRUE(run.err.startsWith("orva-catalogue: ")) << run.err.toStdString();
-        EXPECT_TRUE(run.err.contains(mentions)) << run.err.toStdString();
+        EXPECT_TRUE(run.out.isEmpty() && run.err.count('\n') == 1 &&
+                    run.err.startsWith("orva-catalogue: ") && run.err.contains(mentions))
+            << run.out.toStdString() << run.err.toStdString();
     }
     EXPECT_EQ(ReadFileBytes(out), QByteArray("old dat"));
     EXPECT_EQ(ReadFileBytes(dir.Path("out.idx")), QByteArray("old idx"));

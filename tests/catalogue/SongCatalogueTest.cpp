@@ -121,8 +121,7 @@ TEST_F(SongCatalogueTest, TextListsInEveryEncodingSkipNonSongLinesCutWidthsAndSe
                   QStringList(u"timestamp %1, loaded 11 songs (ms)."_qs.arg(stamp, 0, 16)));
         // Nothing of the skipped lines is left past the last song.
         const SongRecord &past = cat.Record(int(cat.songCount()));
-        EXPECT_EQ(past.number, 0u);
-        EXPECT_TRUE(past.TitleText().isEmpty());
+        EXPECT_TRUE(past.number == 0 && past.TitleText().isEmpty());
     }
 }
 
@@ -192,14 +191,10 @@ TEST_F(SongCatalogueTest, EveryFailedLoadLeavesAnEmptyCatalogue)
     for (const auto &[path, message] : cases) {
         SCOPED_TRACE(path.toStdString());
         Load(good);
-        ASSERT_EQ(cat.songCount(), 3u);
         Load(path);
         EXPECT_EQ(Messages(), message.isNull() ? QStringList() : QStringList(message));
-        EXPECT_EQ(cat.songCount(), 0u);
-        EXPECT_EQ(cat.timestamp(), 0u);
-        EXPECT_EQ(cat.FindSongByNumber(1), nullptr);
-        EXPECT_EQ(cat.Record(0).number, 0u);
-        EXPECT_TRUE(cat.Language(0).isEmpty());
+        EXPECT_TRUE(cat.songCount() == 0 && cat.timestamp() == 0 && !cat.FindSongByNumber(1) &&
+                    cat.Record(0).number == 0 && cat.Language(0).isEmpty());
     }
     dir.Write("moxiinfo.dat", Header(0x42) + RecordBytes(8, u"Default"));
     Load(u"no-such-list.txt"_qs);
@@ -285,10 +280,9 @@ TEST_F(SongCatalogueTest, IgnoresSongsBeyondCapacityAndFindsTheFirstSongOfANumbe
             cat.Record(cat.SongAt(SongCatalogue::ByNumber, SongCatalogue::kCapacity - 1)).number,
             1000u);
         if (path.endsWith(u".dat")) {
-            EXPECT_EQ(cat.Language(0), u"a\u0100\u4E00"_qs);
-            EXPECT_EQ(cat.Language(65534), u"o\u0AD8\u4E00"_qs);
-            EXPECT_EQ(cat.Language(65535), u"eng"_qs);
-            EXPECT_EQ(cat.Language(SongCatalogue::kCapacity - 1), u"eng"_qs);
+            EXPECT_EQ(QStringList({cat.Language(0), cat.Language(65534), cat.Language(65535),
+                                   cat.Language(SongCatalogue::kCapacity - 1)}),
+                      QStringList({u"a\u0100\u4E00"_qs, u"o\u0AD8\u4E00"_qs, "eng", "eng"}));
             EXPECT_TRUE(Messages().contains(u"More than 65536 languages: the others read as eng."));
         }
     }

@@ -14,8 +14,7 @@
 
 // The start line on standard output, the settings and catalogue of the data
 // folder, the lock file while running, a reservation reaching the local
-// client, and on SIGTERM a clean stop that saves the favourite lists, which
-// the next start loads.
+// client, and on SIGTERM a clean stop that saves the favourite lists.
 TEST(ServerProcess, StartsServesAndStopsOnSignal)
 {
     ServerProcess server;
@@ -33,8 +32,7 @@ TEST(ServerProcess, StartsServesAndStopsOnSignal)
     const QString lock = SingleInstance::LockPath(u"_MOXI_APP_123454321_-%1"_qs.arg(server.port()));
     EXPECT_TRUE(QFile::exists(lock));
 
-    MelodeckClient terminal;
-    MelodeckClient local;
+    MelodeckClient terminal, local;
     ASSERT_TRUE(terminal.Connect(QHostAddress::LocalHost, server.port(), TerminalAddress(0)));
     ASSERT_TRUE(server.WaitForLog(u"for client [ 127.0.0.2 - "_qs));
     EXPECT_TRUE(server.LogLines().last().endsWith(u"] user 0"_qs));
@@ -61,18 +59,9 @@ TEST(ServerProcess, StartsServesAndStopsOnSignal)
 
     EXPECT_EQ(server.Stop(SIGTERM), 0);
     EXPECT_EQ(server.LogLines().last().section(u'\t', 1), u"MelodeckServer stopped.");
-    EXPECT_TRUE(terminal.WaitForClose());
-    EXPECT_FALSE(QFile::exists(lock));
-    const QByteArray saved = ReadFileBytes(server.DataFile(u"Favorite.txt"_qs));
-    EXPECT_EQ(saved, Utf16Le(u"Kids|45\r\n", true));
-
-    ServerProcess again;
-    again.WriteDataFile(u"Favorite.txt"_qs, saved);
-    ASSERT_TRUE(again.Start());
-    MelodeckClient t;
-    ASSERT_TRUE(t.Connect(QHostAddress::LocalHost, again.port(), TerminalAddress(0)));
-    t.Send(Packet::FavoriteName{u"Kids"_qs}.Encode(Cmd::RequestFavoriteList));
-    EXPECT_EQ(t.ReadPacket().value_or(QByteArray()).mid(12, 12), Hex("00000000 0000002D 00000000"));
+    EXPECT_TRUE(terminal.WaitForClose() && !QFile::exists(lock));
+    // The next start loads them: OldDataFolder.AListSavedAfterAPartialMoveSurvivesTheNextStart.
+    EXPECT_EQ(ReadFileBytes(server.DataFile(u"Favorite.txt"_qs)), Utf16Le(u"Kids|45\r\n", true));
 }
 
 TEST(ServerProcess, InterruptAndHangupCloseCleanlyToo)

@@ -29,11 +29,7 @@ void PrintTo(const Target &target, std::ostream *out)
     *out << target.name;
 }
 
-#define ORVA_FUZZ_TARGET(name)                                                                     \
-    Target                                                                                         \
-    {                                                                                              \
-#name, FuzzInitialize_##name, FuzzOneInput_##name                                          \
-    }
+#define ORVA_FUZZ_TARGET(name) Target(#name, FuzzInitialize_##name, FuzzOneInput_##name)
 
 class FuzzReplay : public ::testing::TestWithParam<Target>
 {

@@ -29,6 +29,16 @@ protected:
                 return line.mid(6).trimmed().split(' ').value(0).toLongLong() * 1024;
         return 0;
     }
+    // Connects `socket` from `source` as a reader that takes one byte at a time
+    // into a small receive buffer, and waits until the server has accepted it.
+    void ConnectSlowReader(QTcpSocket &socket, const QHostAddress &source)
+    {
+        socket.setReadBufferSize(1);
+        socket.setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, 4096);
+        ASSERT_TRUE(socket.bind(source, 0));
+        socket.connectToHost(QHostAddress::LocalHost, app->server().port());
+        ASSERT_TRUE(WaitForLog(u"Accepted ch"_qs));
+    }
     // Channels that exist as objects, deleted ones gone once the loop ran.
     int LiveChannels()
     {
@@ -110,11 +120,7 @@ TEST_F(FaultTest, ConnectStormLeavesTheListsConsistentAndNoChannelBehind)
 TEST_F(FaultTest, StalledDownloaderIsClosedWhileOthersDownload)
 {
     QTcpSocket lazy;
-    lazy.setReadBufferSize(1);
-    lazy.setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, 4096);
-    ASSERT_TRUE(lazy.bind(TerminalAddress(0), 0));
-    lazy.connectToHost(QHostAddress::LocalHost, app->server().port());
-    ASSERT_TRUE(WaitForLog(u"Accepted ch"_qs));
+    ConnectSlowReader(lazy, TerminalAddress(0));
     auto other = Terminal(1);
     QByteArray burst;
     for (int start = 0; start < 96; start += 8)
@@ -208,11 +214,7 @@ TEST_F(FaultTest, KeyFloodReachesASlowPlayerAsOnePushPerTurn)
     for (int n = 0; n < ReservationQueue::kCapacity; ++n)
         ASSERT_TRUE(app->queue().AddReservation(1, 0, quint32(1 + n % 100), 0, 0, u"G"_qs));
     QTcpSocket player;
-    player.setReadBufferSize(1);
-    player.setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, 4096);
-    ASSERT_TRUE(player.bind(QHostAddress::LocalHost, 0));
-    player.connectToHost(QHostAddress::LocalHost, app->server().port());
-    ASSERT_TRUE(WaitForLog(u"Accepted ch"_qs));
+    ConnectSlowReader(player, QHostAddress::LocalHost);
     auto t = Terminal(0);
     const qint64 peakBefore = PeakMemoryBytes();
     t->Send(Packet::EncodeHeaderOnly(Cmd::RemoteControlKey, 0x3FF).repeated(1024));

@@ -48,8 +48,7 @@ TEST_F(ServerTest, SameAddressReplacesTheOldChannelAndStationsAreReused)
     auto c = Terminal(2);
     const quint16 oldPort = app->channels().at(0)->port;
     auto again = Terminal(0);
-    EXPECT_TRUE(a->WaitForClose());
-    EXPECT_TRUE(again->IsConnected());
+    EXPECT_TRUE(a->WaitForClose() && again->IsConnected());
     const QStringList log = LogLines();
     EXPECT_EQ(log[log.size() - 2],
               QStringLiteral("Client[0] 0 (127.0.0.2 - %1) : connection closed.").arg(oldPort));
@@ -74,9 +73,7 @@ TEST_F(ServerTest, LocalClientIsNotCountedButStillChecked)
     auto second = Terminal(1);
     auto local1 = Connect(QHostAddress::LocalHost);
     auto local2 = Connect(QHostAddress::LocalHost);
-    EXPECT_TRUE(local1->WaitForClose());
-    EXPECT_TRUE(local2->IsConnected());
-    EXPECT_TRUE(second->IsConnected());
+    EXPECT_TRUE(local1->WaitForClose() && local2->IsConnected() && second->IsConnected());
     EXPECT_EQ(app->channels().LocalClient()->station, 2);
 
     app->config().Users = -1;
@@ -161,8 +158,7 @@ TEST_F(ServerTest, OversizeHeaderClosesTheChannel)
     fits->Send(Hex("4F525641 00000001 00003FF0 00000000") + QByteArray(100, '\0'));
     huge->Send(Hex("4F525641 00000001 00003FF1 00000000"));
     wraps->Send(Hex("4F525641 00000001 FFFFFFF8 00000000"));
-    EXPECT_TRUE(huge->WaitForClose());
-    EXPECT_TRUE(wraps->WaitForClose());
+    EXPECT_TRUE(huge->WaitForClose() && wraps->WaitForClose());
     EXPECT_EQ(CountLog(QStringLiteral("Closed client 1 (127.0.0.3 - %1).").arg(port)), 1);
     EXPECT_TRUE(fits->IsConnected());
     ASSERT_TRUE(WaitUntil([&] { return app->clientRows().rowCount() == 1; }));

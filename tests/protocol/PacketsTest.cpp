@@ -3,18 +3,13 @@
 #include "protocol/QueueWire.h"
 #include "protocol/Replies.h"
 #include "protocol/Requests.h"
+#include "tests/support/Requests.h"
 #include "tests/support/TempDir.h"
 
 #include <QStringEncoder>
-#include <QtEndian>
 #include <gtest/gtest.h>
 
 namespace {
-
-quint32 LengthField(const QByteArray &packet)
-{
-    return qFromBigEndian<quint32>(packet.constData() + 8);
-}
 
 TEST(Packets, RequestAddIsLaidOutAsTerminalsSendIt)
 {
@@ -43,7 +38,7 @@ TEST(Packets, ReplySizesAgainstTheirLengthFields)
     for (const auto &[name, packet, size, length] : cases) {
         SCOPED_TRACE(name);
         EXPECT_EQ(packet.size(), size);
-        EXPECT_EQ(LengthField(packet), length);
+        EXPECT_EQ(At(packet, 8), length);
         EXPECT_EQ(Packet::WireSize(packet.left(20)), size);
     }
     // A zero-item download reply is told apart from the end mark by its start.

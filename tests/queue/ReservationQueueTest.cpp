@@ -76,8 +76,8 @@ TEST_F(ReservationQueueTest, AddAppendsOrGoesFirstUntilFullFillingEveryCellAndAc
         EXPECT_EQ(queue.rows().cell(r, ReservationQueue::IndexColumn), QString::number(r));
 
     // Unknown songs change nothing.
-    EXPECT_FALSE(queue.AddReservation(1, 0, 404, 0, 0, QString()));
-    EXPECT_FALSE(queue.AddReservation(1, 1, 404, 0, 0, QString()));
+    EXPECT_FALSE(queue.AddReservation(1, 0, 404, 0, 0, {}) ||
+                 queue.AddReservation(1, 1, 404, 0, 0, {}));
     EXPECT_EQ(Queued(), (Nums{12, 1, 2, 3}));
 
     // Month, day and hour are padded with spaces; a full 48-unit title is shown whole.
@@ -90,24 +90,22 @@ TEST_F(ReservationQueueTest, AddAppendsOrGoesFirstUntilFullFillingEveryCellAndAc
     const QDateTime accepted(QDate(2024, 12, 4), QTime(9, 7, 5));
     for (int row : {1, 5, -1})
         queue.AcceptEntry(row, accepted);
-    EXPECT_EQ(queue.entry(1).acceptedAt.ToDateTime(), accepted);
-    EXPECT_FALSE(queue.entry(0).acceptedAt.isValid());
+    EXPECT_TRUE(queue.entry(1).acceptedAt.ToDateTime() == accepted &&
+                !queue.entry(0).acceptedAt.isValid());
     EXPECT_EQ(queue.rows().cell(1, ReservationQueue::StatusColumn), u"04 Dec 09:07:05"_qs);
     EXPECT_TRUE(queue.rows().cell(0, ReservationQueue::StatusColumn).isEmpty());
 
     // A full table refuses both kinds of add.
     while (queue.count() < ReservationQueue::kCapacity)
         ASSERT_TRUE(queue.AddReservation(1, queue.count() % 2, 5, 0, 0, QString()));
-    EXPECT_FALSE(queue.AddReservation(1, 0, 7, 0, 0, QString()));
-    EXPECT_FALSE(queue.AddReservation(1, 1, 7, 0, 0, QString()));
-    EXPECT_EQ(queue.count(), ReservationQueue::kCapacity);
-    EXPECT_EQ(queue.rows().rowCount(), ReservationQueue::kCapacity);
+    EXPECT_FALSE(queue.AddReservation(1, 0, 7, 0, 0, {}) ||
+                 queue.AddReservation(1, 1, 7, 0, 0, {}));
+    EXPECT_EQ(Queued().size(), ReservationQueue::kCapacity);
 }
 
 TEST_F(ReservationQueueTest, DeletesByNumberByIndexWithTheCurrentCountOrByRow)
 {
-    EXPECT_FALSE(queue.DeleteReservation(1, -1, -1)); // empty queue
-    EXPECT_FALSE(queue.DeleteReservation(1, 0, 0));
+    EXPECT_FALSE(queue.DeleteReservation(1, -1, -1) || queue.DeleteReservation(1, 0, 0)); // empty
     ASSERT_TRUE(queue.AddReservation(1, 0, 2, 0, 0, QString()));
     ASSERT_TRUE(queue.AddReservation(1, 0, 5, 0, 0, u"first"_qs));
     ASSERT_TRUE(queue.AddReservation(2, 0, 5, 0, 0, u"second"_qs));
@@ -122,9 +120,8 @@ TEST_F(ReservationQueueTest, DeletesByNumberByIndexWithTheCurrentCountOrByRow)
     EXPECT_EQ(Queued(), (Nums{5, 1, 3}));
 
     // An index needs the current count, then wins whatever number it holds.
-    EXPECT_FALSE(queue.DeleteReservation(3, 2, 4)); // stale
-    EXPECT_FALSE(queue.DeleteReservation(3, 3, 3));
-    EXPECT_FALSE(queue.DeleteReservation(1, -2, 3));
+    EXPECT_FALSE(queue.DeleteReservation(3, 2, 4) || // stale
+                 queue.DeleteReservation(3, 3, 3) || queue.DeleteReservation(1, -2, 3));
     EXPECT_EQ(Queued(), (Nums{5, 1, 3}));
     EXPECT_TRUE(queue.DeleteReservation(9, 1, 3));
     EXPECT_EQ(Queued(), (Nums{5, 3}));
@@ -133,8 +130,7 @@ TEST_F(ReservationQueueTest, DeletesByNumberByIndexWithTheCurrentCountOrByRow)
     Queue({5});
     EXPECT_TRUE(queue.DeleteByNumber(2));
     EXPECT_EQ(Queued(), (Nums{3, 5}));
-    EXPECT_FALSE(queue.DeleteByNumber(2)); // no such row: nothing to push
-    EXPECT_FALSE(queue.DeleteByNumber(-1));
+    EXPECT_FALSE(queue.DeleteByNumber(2) || queue.DeleteByNumber(-1)); // no such row: no push
     queue.rows().setCell(0, ReservationQueue::NumberColumn, u"x"_qs);
     EXPECT_TRUE(queue.DeleteByNumber(0)); // a row was selected, but it reads as 0
     EXPECT_EQ(queue.Numbers(5), (Nums{3, 5}));
@@ -156,12 +152,10 @@ TEST_F(ReservationQueueTest, QueueSetEditsTheStationsOwnEntryOrReplacesTheQueue)
     queue.ApplyQueueSet(2, false, edit);                           // station 2 does not own entry 0
     queue.ApplyQueueSet(2, false, {{9, 5, 5, kEcho, 1, u"X"_qs}}); // entry 1 holds song 2
     EXPECT_EQ(queue.rows().row(0), untouched);
-    EXPECT_EQ(queue.entry(0).pitch, 0);
-    EXPECT_EQ(queue.entry(1).pitch, 0);
+    EXPECT_TRUE(queue.entry(0).pitch == 0 && queue.entry(1).pitch == 0);
     queue.ApplyQueueSet(1, false, edit);
-    EXPECT_EQ(queue.entry(0).pitch, -3);
-    EXPECT_EQ(queue.entry(0).tempo, 2);
-    EXPECT_EQ(queue.entry(0).CustomerText(), u"Zed"_qs);
+    const QueueEntry &edited = queue.entry(0);
+    EXPECT_TRUE(edited.pitch == -3 && edited.tempo == 2 && edited.CustomerText() == u"Zed");
     EXPECT_EQ(queue.entry(0).reservedAt.ToDateTime(), reserved); // an edit is no new reservation
     EXPECT_EQ(queue.rows().row(0).mid(7), (Row{"-3", "2", "Zed"}));
 
@@ -185,8 +179,7 @@ TEST_F(ReservationQueueTest, QueueSetEditsTheStationsOwnEntryOrReplacesTheQueue)
     EXPECT_EQ(Queued(), (Nums{7, 404, 5}));
 
     queue.ApplyQueueSet(1, true, {});
-    EXPECT_EQ(queue.count(), 0);
-    EXPECT_EQ(queue.rows().rowCount(), 0);
+    EXPECT_EQ(Queued(), Nums{});
 }
 
 } // namespace

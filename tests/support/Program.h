@@ -3,6 +3,7 @@
 #include <QProcess>
 #include <QStringDecoder>
 #include <gtest/gtest.h>
+#include <ostream>
 #include <utility>
 
 // Changes to the environment: name and value, a null value removing the variable.
@@ -34,7 +35,15 @@ struct ToolRun
     int exitCode = -1;
     QString out;
     QString err;
+    bool operator==(const ToolRun &) const = default;
 };
+
+// Shows a run in a failed comparison.
+inline void PrintTo(const ToolRun &run, std::ostream *out)
+{
+    *out << "exit " << run.exitCode << ", out \"" << run.out.toStdString() << "\", err \""
+         << run.err.toStdString() << '"';
+}
 
 inline ToolRun RunProgram(const QString &program, const QStringList &arguments,
                           const EnvChanges &environment = {})

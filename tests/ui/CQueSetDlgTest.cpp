@@ -68,8 +68,7 @@ TEST_F(QueSetDlgTest, OkStoresTheModeAndTheNumber)
         EXPECT_EQ(dialog.usersEdit().text(), shown);
         dialog.button(CQueSetDlg::IdOk)->click();
         EXPECT_EQ(dialog.result(), QDialog::Accepted);
-        EXPECT_EQ(config.Remocon, storedRemocon);
-        EXPECT_EQ(config.Users, storedUsers);
+        EXPECT_EQ(std::pair(config.Remocon, config.Users), std::pair(storedRemocon, storedUsers));
     }
 }
 
