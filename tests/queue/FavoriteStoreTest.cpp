@@ -115,6 +115,10 @@ TEST_F(FavoriteStoreTest, LoadAddsListsOfAnyEncodingAndSkipsLinesWithoutBar)
     // Adding fills the place of the 0.
     ASSERT_TRUE(Add(u"Mix"_qs, 9));
     EXPECT_EQ(store.FileBytes(), Utf16Le(u"Kids|\r\nKids|1,2,3\r\nMix|9,5\r\nCafé|-5\r\n", true));
+    // Bytes Windows-1252 lacks keep their line (and so the list) as control characters.
+    WriteFileBytes(FilePath(), "Bar\x81\x8D|7\r\nOk|8\r\n");
+    store.LoadFavoriteLists();
+    EXPECT_EQ(Rows(store).mid(4), QStringList({u"Bar\u0081\u008D|7"_qs, u"Ok|8"_qs}));
 }
 
 // Replaces mark the file; one SaveIfDue writes it for all of them.
