@@ -23,7 +23,7 @@ public:
     // How many guests may share one address before its limit bites: phones
     // behind one router still get their own allowance.
     static constexpr int kGuestsPerAddress = 3;
-    static constexpr int kMaxNameUnits = 20; // as much as a terminal can send
+    static constexpr int kMaxNameUnits = 39; // as much as a queue entry holds
     static constexpr int kMaxShift = 12;     // key and tempo steps either way
 
     struct Ask

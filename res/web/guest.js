@@ -56,6 +56,7 @@
       for (const song of data.songs)
         list.appendChild(item([['number', String(song.number)], ['title', song.title], ['artist', song.artist]],
                               () => choose(song)));
+      list.dataset.query = q;
       const pages = Math.max(1, Math.ceil(total / pageSize));
       $('found').textContent = total + (total === 1 ? ' song' : ' songs');
       $('page').textContent = (page + 1) + ' / ' + pages;
