@@ -209,7 +209,11 @@ GuestWebServer::Reply GuestWebServer::Songs(const QHttpServerRequest &request)
                                  {"title", song.TitleText()},
                                  {"artist", song.ArtistText()}});
     }
-    return Json({{"total", found.total}, {"page", page}, {"size", size}, {"songs", songs}});
+    return Json({{"total", found.total},
+                 {"more", found.more},
+                 {"page", page},
+                 {"size", size},
+                 {"songs", songs}});
 }
 
 GuestWebServer::Reply GuestWebServer::PostRequest(const QHttpServerRequest &request,

@@ -58,7 +58,8 @@
                               () => choose(song)));
       list.dataset.query = q;
       const pages = Math.max(1, Math.ceil(total / pageSize));
-      $('found').textContent = total + (total === 1 ? ' song' : ' songs');
+      $('found').textContent = data.more ? 'More than ' + total + ' songs: type a few more letters'
+                                         : total + (total === 1 ? ' song' : ' songs');
       $('page').textContent = (page + 1) + ' / ' + pages;
       $('prev').disabled = page === 0;
       $('next').disabled = page + 1 >= pages;

@@ -39,8 +39,16 @@ TEST(SongSearch, FindsByNumberTitleOrArtistInPages)
             numbers.append(catalogue.Record(position).number);
         EXPECT_EQ(numbers, c.numbers);
     }
-    catalogue.LoadSongDatabase(folder.Write(u"b.txt"_qs, "5|Another Love|X\n"));
+    // A reload is searched anew; a query too broad is counted only so far.
+    QByteArray many = "5|Another Love|X\n";
+    for (int n = 1000; n < 2100; ++n)
+        many += QByteArray::number(n) + "|Song|Band\n";
+    catalogue.LoadSongDatabase(folder.Write(u"b.txt"_qs, many));
     EXPECT_EQ(search.Find(u"love"_qs, 0, 10).positions, QList<int>({0}));
+    const SongSearch::Page broad = search.Find(u"band"_qs, 99, 10);
+    EXPECT_EQ(broad.total, SongSearch::kMaxCounted);
+    EXPECT_TRUE(broad.more);
+    EXPECT_EQ(catalogue.Record(broad.positions.last()).number, 1999u);
 }
 
 // Section "GuestWeb": defaults when missing, bad values read safely, and a
