@@ -11,6 +11,7 @@
 #include "ui/CAboutDlg.h"
 #include "ui/CChildView.h"
 #include "ui/CCustomizeDlg.h"
+#include "ui/CGuestWebDlg.h"
 #include "ui/CListCtrlEx.h"
 #include "ui/CQueSetDlg.h"
 #include "ui/CSendMsgDlg.h"
@@ -155,6 +156,11 @@ void CMainFrame::OnQueueSettings()
     CQueSetDlg::Open(m_app.config(), this);
 }
 
+void CMainFrame::OnGuestWeb()
+{
+    CGuestWebDlg::Open(m_app.guestWebConfig(), m_app.guestWeb(), this);
+}
+
 void CMainFrame::OnAbout()
 {
     CAboutDlg dialog(this);
@@ -211,6 +217,10 @@ void CMainFrame::CreateMenus()
                    QStringLiteral("Set the queue options and the number of terminals"));
     connect(queueSettings, &QAction::triggered, this, &CMainFrame::queueSettingsRequested);
     tools->addAction(queueSettings);
+    QAction *guestWeb = MakeAction(this, QStringLiteral("Guest Web..."),
+                                   QStringLiteral("Set up the song request pages for phones"));
+    connect(guestWeb, &QAction::triggered, this, &CMainFrame::OnGuestWeb);
+    tools->addAction(guestWeb);
 
     QMenu *help = menuBar()->addMenu(QStringLiteral("&Help"));
     QAction *about = MakeAction(this, QStringLiteral("&About ORVA RS Server"),

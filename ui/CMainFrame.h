@@ -67,6 +67,8 @@ public Q_SLOTS:
     void OnSendMessage();
     // "Queue Settings": the modal Queue Settings dialog; OK saves the options.
     void OnQueueSettings();
+    // "Guest Web...": the modal Guest Web dialog; OK saves the settings.
+    void OnGuestWeb();
     // "About": the modal About box.
     void OnAbout();
 

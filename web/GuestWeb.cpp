@@ -90,6 +90,11 @@ quint16 GuestWeb::port() const
 
 QString GuestWeb::GuestUrl() const
 {
+    return GuestUrlFor(port(), m_web.Pin);
+}
+
+QString GuestWeb::GuestUrlFor(quint16 port, const QString &pin)
+{
     QString host = QStringLiteral("127.0.0.1");
     for (const QHostAddress &address : QNetworkInterface::allAddresses()) {
         if (address.protocol() == QAbstractSocket::IPv4Protocol && !address.isLoopback()) {
@@ -97,8 +102,8 @@ QString GuestWeb::GuestUrl() const
             break;
         }
     }
-    QString url = QStringLiteral("http://%1:%2/").arg(host).arg(port());
-    if (!m_web.Pin.isEmpty())
-        url += QStringLiteral("?pin=") + QString::fromLatin1(QUrl::toPercentEncoding(m_web.Pin));
+    QString url = QStringLiteral("http://%1:%2/").arg(host).arg(port);
+    if (!pin.isEmpty())
+        url += QStringLiteral("?pin=") + QString::fromLatin1(QUrl::toPercentEncoding(pin));
     return url;
 }

@@ -41,6 +41,8 @@ public:
     // The address a phone opens: this machine's first network address (not
     // loopback, when there is one), the port, and the PIN when one is set.
     QString GuestUrl() const;
+    // The same for a port and PIN not (yet) in use, as the settings dialog shows them.
+    static QString GuestUrlFor(quint16 port, const QString &pin);
 
     WebListener &listener() { return *m_listener; }
     LivePush &live() { return *m_live; }

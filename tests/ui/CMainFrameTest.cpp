@@ -20,7 +20,8 @@ TEST_F(MainFrameTest, MenusListTheirItemsWithTheSongListItemsGreyed)
               (QStringList{u"&File/E&xit"_qs, u"&View/&Status Bar"_qs,
                            u"&Tools/Generate Song List (greyed)"_qs,
                            u"&Tools/Refresh Song List (greyed)"_qs, u"&Tools/Send Message"_qs,
-                           u"&Tools/Queue Settings"_qs, u"&Help/&About ORVA RS Server"_qs}));
+                           u"&Tools/Queue Settings"_qs, u"&Tools/Guest Web..."_qs,
+                           u"&Help/&About ORVA RS Server"_qs}));
     QStringList buttons;
     for (const QAction *button : frame->standardToolBar().actions())
         if (!button->isSeparator())
