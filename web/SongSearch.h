@@ -12,7 +12,7 @@ class SongCatalogue;
 // on the first search after a load (the catalogue's song count and time stamp
 // tell a new load): the whole book in number order, one line per song,
 // case-folded and in UTF-8, where a substring of characters is a substring of
-// bytes, so a search is a memchr pass for the query's rarest byte.
+// bytes, so a search is one pass that compares sixteen places at a time.
 class SongSearch
 {
 public:
