@@ -104,5 +104,8 @@ void WebConnectionGuard::OnIdle()
     if (m_socket->isTransactionStarted())
         m_socket->commitTransaction();
     m_socket->readAll();
+    // The HTTP server deletes a socket that disconnects, unless it gave up on
+    // it (a request it could not parse); either way it goes now.
     m_socket->abort();
+    m_socket->deleteLater();
 }

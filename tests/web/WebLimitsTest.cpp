@@ -93,4 +93,18 @@ TEST_F(WebServerTest, PostsPerMinuteAreLimited)
     EXPECT_EQ(Http("GET", "/api/info").status, 200);
 }
 
+// Requests the HTTP parser rejects are closed, some at once, the others
+// after the idle time (shortened here), and leave no connection behind.
+TEST_F(WebServerTest, MalformedRequestsLeaveNoConnectionBehind)
+{
+    app->guestWeb().listener().SetIdleTimeout(300);
+    for (const QByteArray &raw :
+         {QByteArray("GARBAGE\r\n\r\n"), QByteArray("\0\1\2\r\n\r\n", 7),
+          QByteArray("POST / HTTP/1.1\r\nTransfer-Encoding: chunked\r\n\r\nZZ\r\n")}) {
+        EXPECT_TRUE(Exchange(webPort(), raw, 2000).closed) << raw.toHex().data();
+        EXPECT_TRUE(
+            WaitUntil([&] { return app->guestWeb().listener().openConnections() == 0; }));
+    }
+}
+
 } // namespace
