@@ -8,6 +8,8 @@
 #include "net/LocalClientRelay.h"
 #include "queue/ReservationQueue.h"
 
+#include <QMultiHash>
+#include <QSet>
 #include <algorithm>
 
 namespace {
@@ -92,39 +94,48 @@ GuestRequests::Outcome GuestRequests::Cancel(const QString &guest, const QString
     return {200, QString(), id, 0};
 }
 
-int GuestRequests::IdAt(int position) const
+std::vector<int> GuestRequests::IdsInQueue() const
 {
-    const QueueEntry &e = m_queue.entry(position);
-    for (const Request &r : m_requests) {
-        if (r.station == e.station && r.number == e.number && r.reservedAt == e.reservedAt)
-            return r.id;
+    QMultiHash<quint64, const Request *> byEntry;
+    for (const Request &r : m_requests)
+        byEntry.insert(quint64(r.station) << 32 | r.number, &r);
+    std::vector<int> ids(size_t(m_queue.count()), 0);
+    for (int i = 0; i < m_queue.count() && !byEntry.isEmpty(); ++i) {
+        const QueueEntry &e = m_queue.entry(i);
+        const auto [first, last] = byEntry.equal_range(quint64(e.station) << 32 | e.number);
+        for (auto it = first; it != last; ++it)
+            if ((*it)->reservedAt == e.reservedAt)
+                ids[size_t(i)] = (*it)->id;
     }
-    return 0;
+    return ids;
 }
 
-bool GuestRequests::IsGuests(int id, const QString &guest) const
+QSet<int> GuestRequests::GuestIds(const QString &guest) const
 {
-    return std::any_of(m_requests.begin(), m_requests.end(),
-                       [&](const Request &r) { return r.id == id && r.guest == guest; });
+    QSet<int> ids;
+    for (const Request &r : m_requests)
+        if (r.guest == guest)
+            ids.insert(r.id);
+    return ids;
 }
 
 int GuestRequests::QueuedByGuest(const QString &guest) const
 {
-    return int(std::count_if(m_requests.begin(), m_requests.end(), [&](const Request &r) {
-        return r.guest == guest && PositionOf(r) >= 0;
-    }));
+    return int(std::count_if(m_requests.begin(), m_requests.end(),
+                             [&](const Request &r) { return r.guest == guest; }));
 }
 
 int GuestRequests::QueuedByAddress(const QString &address) const
 {
-    return int(std::count_if(m_requests.begin(), m_requests.end(), [&](const Request &r) {
-        return r.address == address && PositionOf(r) >= 0;
-    }));
+    return int(std::count_if(m_requests.begin(), m_requests.end(),
+                             [&](const Request &r) { return r.address == address; }));
 }
 
 void GuestRequests::Prune()
 {
-    std::erase_if(m_requests, [this](const Request &r) { return PositionOf(r) < 0; });
+    const std::vector<int> ids = IdsInQueue();
+    const QSet<int> queued(ids.begin(), ids.end());
+    std::erase_if(m_requests, [&](const Request &r) { return !queued.contains(r.id); });
 }
 
 int GuestRequests::PositionOf(const Request &request) const

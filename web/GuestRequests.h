@@ -2,6 +2,7 @@
 
 #include "base/LocalTime.h"
 
+#include <QSet>
 #include <QString>
 #include <vector>
 
@@ -54,13 +55,11 @@ public:
     // Deletes the guest's own request `id` while the operator has not accepted it.
     Outcome Cancel(const QString &guest, const QString &address, int id);
 
-    // The id of the web request that made queue entry `position`, or 0.
-    int IdAt(int position) const;
-    // Whether request `id` is the guest's.
-    bool IsGuests(int id, const QString &guest) const;
-    // Songs of the guest, and of the address, still queued.
-    int QueuedByGuest(const QString &guest) const;
-    int QueuedByAddress(const QString &address) const;
+    // For each queue entry, the id of the web request that made it, or 0;
+    // one pass over the queue, however many requests are known.
+    std::vector<int> IdsInQueue() const;
+    // The ids of the guest's requests.
+    QSet<int> GuestIds(const QString &guest) const;
 
 private:
     struct Request
@@ -74,6 +73,9 @@ private:
     };
     // Forgets requests whose entries have left the queue.
     void Prune();
+    // Songs of the guest, and of the address, queued as of the last Prune.
+    int QueuedByGuest(const QString &guest) const;
+    int QueuedByAddress(const QString &address) const;
     // The queue position of the request's entry, or -1.
     int PositionOf(const Request &request) const;
     Outcome Refuse(const Ask &ask, int status, const QString &reason) const;

@@ -259,6 +259,8 @@ GuestWebServer::Reply GuestWebServer::DeleteRequest(const QHttpServerRequest &re
 QJsonObject GuestWebServer::QueueJson(const QString &guest) const
 {
     QJsonArray entries;
+    const std::vector<int> ids = m_requests.IdsInQueue();
+    const QSet<int> mine = guest.isEmpty() ? QSet<int>() : m_requests.GuestIds(guest);
     for (int i = 0; i < m_queue.count(); ++i) {
         const QueueEntry &e = m_queue.entry(i);
         const SongRecord *song = m_catalogue.FindSongByNumber(e.number);
@@ -268,10 +270,10 @@ QJsonObject GuestWebServer::QueueJson(const QString &guest) const
                           {"artist", song ? song->ArtistText() : QString()},
                           {"name", e.CustomerText()},
                           {"accepted", e.acceptedAt.isValid()}};
-        if (const int id = m_requests.IdAt(i)) {
+        if (const int id = ids[size_t(i)]) {
             entry.insert(u"id", id);
             if (!guest.isEmpty())
-                entry.insert(u"mine", m_requests.IsGuests(id, guest));
+                entry.insert(u"mine", mine.contains(id));
         }
         entries.append(entry);
     }
