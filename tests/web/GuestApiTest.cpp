@@ -138,50 +138,50 @@ TEST_F(WebServerTest, LimitsDuplicatesAndCancelling)
     EXPECT_EQ(LastLog(), u"Web cancel number 30 from 127.0.0.1."_qs);
 }
 
-// The settings decide what a guest may do.
-struct SettingsCase
+// The settings decide what a guest may do, from the next request on: a
+// request for song 12 (with extra JSON), then one for song 7.
+TEST_F(WebServerTest, SettingsDecideWhatAGuestMayDo)
 {
-    const char *ini;
-    const char *first;  // extra JSON of a request for song 12
-    int status;         // its answer
-    const char *reason; // its error, if any
-    int secondStatus;   // then a request for song 7, no extras
-};
-
-class WebSettingsTest : public WebServerTest, public ::testing::WithParamInterface<SettingsCase>
-{
-protected:
-    QByteArray Ini() const override { return GetParam().ini; }
-};
-
-TEST_P(WebSettingsTest, DecideWhatAGuestMayDo)
-{
-    const SettingsCase &c = GetParam();
-    const QByteArray guest = NewGuest();
-    const HttpReply reply = Http("POST", "/api/requests",
-                                 "{\"number\":12,\"name\":\"\"" + QByteArray(c.first) + '}', guest);
-    EXPECT_EQ(reply.status, c.status);
-    EXPECT_EQ(JsonOf(reply).value(u"error").toString(), QString::fromUtf8(c.reason));
-    EXPECT_EQ(Http("POST", "/api/requests", "{\"number\":7}", guest).status, c.secondStatus);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, WebSettingsTest,
-    ::testing::Values(
-        SettingsCase{"[GuestWeb]\r\nRequests=0\r\n", "", 403,
-                     "requests from phones are off tonight", 403},
-        SettingsCase{"[QueConfig]\r\nUname=1\r\n", "", 400, "please give your name", 400},
-        SettingsCase{"[QueConfig]\r\nUname=0\r\n[GuestWeb]\r\nPin=4321\r\n", "", 403,
-                     "this venue asks for its PIN: ask the staff", 403},
-        SettingsCase{"[QueConfig]\r\nUname=0\r\n[GuestWeb]\r\nPin=4321\r\n", ",\"pin\":\"1234\"",
-                     403, "this venue asks for its PIN: ask the staff", 403},
+    using Set = std::function<void(RARAZAdi &)>;
+    const struct
+    {
+        Set set;
+        const char *extra;
+        int status;
+        const char *reason;
+        int secondStatus;
+    } cases[] = {
+        {[](RARAZAdi &a) { a.guestWebConfig().Requests = false; }, "", 403,
+         "requests from phones are off tonight", 403},
+        {[](RARAZAdi &a) { a.config().Uname = true; }, "", 400, "please give your name", 400},
+        {[](RARAZAdi &a) { a.guestWebConfig().Pin = u"4321"_qs; }, "", 403,
+         "this venue asks for its PIN: ask the staff", 403},
+        {[](RARAZAdi &a) { a.guestWebConfig().Pin = u"4321"_qs; }, ",\"pin\":\"1234\"", 403,
+         "this venue asks for its PIN: ask the staff", 403},
         // The right PIN lets the guest in for good.
-        SettingsCase{"[QueConfig]\r\nUname=0\r\n[GuestWeb]\r\nPin=4321\r\n", ",\"pin\":\"4321\"",
-                     201, "", 201},
+        {[](RARAZAdi &a) { a.guestWebConfig().Pin = u"4321"_qs; }, ",\"pin\":\"4321\"", 201, "",
+         201},
         // The venue's own rules hold for the web's station too.
-        SettingsCase{"[QueConfig]\r\nUname=0\r\n[Venue]\r\nMaxPerStation=1\r\n", "", 201, "", 409},
-        SettingsCase{"[QueConfig]\r\nUname=0\r\n[GuestWeb]\r\nMaxPerGuest=0\r\n", "", 201, "",
-                     201}));
+        {[](RARAZAdi &a) { a.venue().MaxPerStation = 1; }, "", 201, "", 409},
+        {[](RARAZAdi &a) { a.guestWebConfig().MaxPerGuest = 1; }, "", 201, "", 409},
+        {[](RARAZAdi &a) { a.guestWebConfig().MaxPerGuest = 0; }, "", 201, "", 201},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.reason);
+        while (app->queue().count() > 0)
+            app->queue().DeleteReservation(0, 0, app->queue().count());
+        app->guestWebConfig() = GuestWebConfig();
+        app->config().Uname = false;
+        app->venue() = VenueConfig();
+        c.set(*app);
+        const QByteArray guest = NewGuest();
+        const HttpReply reply =
+            Http("POST", "/api/requests", "{\"number\":12" + QByteArray(c.extra) + '}', guest);
+        EXPECT_EQ(reply.status, c.status);
+        EXPECT_EQ(JsonOf(reply).value(u"error").toString(), QString::fromUtf8(c.reason));
+        EXPECT_EQ(Http("POST", "/api/requests", "{\"number\":7}", guest).status, c.secondStatus);
+    }
+}
 
 // /api/live sends the queue at once, then one message per turn of changes,
 // from a terminal, the operator or the web alike; an idle time does not close it.

@@ -84,31 +84,22 @@ class LocalClient:
 
     def __init__(self, server):
         self.sock = socket.create_connection(('127.0.0.1', server.port), timeout=5)
+        self.stream = self.sock.makefile('rb')
         server.wait_for_log('127.0.0.1')
 
     def next_queue(self):
         """The song numbers of the next QueueList packet."""
         while True:
-            head = self._read(16)
-            command, length, param = struct.unpack('>4xIII', head)
-            payload = self._read(length)
+            command, length, param = struct.unpack('>4xIII', self.stream.read(16))
+            payload = self.stream.read(length)
             if command == 0x8142:
-                count = param & 0xFFFF
-                return [struct.unpack_from('>I', payload, 52 * i)[0] for i in range(count)]
-
-    def _read(self, n):
-        data = b''
-        while len(data) < n:
-            chunk = self.sock.recv(n - len(data))
-            assert chunk, 'the server closed the local client'
-            data += chunk
-        return data
+                return [struct.unpack_from('>I', payload, 52 * i)[0]
+                        for i in range(param & 0xFFFF)]
 
 
-def browser():
+def browser(profile):
     options = webdriver.ChromeOptions()
     options.binary_location = '/usr/bin/chromium'
-    profile = tempfile.mkdtemp(prefix='orva-chromium-')
     for flag in ('--headless', '--no-sandbox', '--disable-gpu', '--disable-dev-shm-usage',
                  '--disable-background-networking', '--disable-component-update',
                  '--disable-sync', '--no-first-run', '--disable-quic',
@@ -157,19 +148,14 @@ def request(driver, query, name):
     driver.find_element(By.ID, 'request').click()
 
 
-def message(driver, text):
-    wait_text(driver, 'message', text)
-
-
 def open_guest(driver, url):
     driver.get(url)
     viewport(driver, 390, 844, True)
     WebDriverWait(driver, 5).until(lambda d: d.find_elements(By.CSS_SELECTOR, '#results li'))
 
 
-def main(binary, pictures):
+def guests_and_screen(driver, binary, pictures):
     venue = Server(binary, '[QueConfig]\nUname=1\nPitch=1\nTempo=0\n[GuestWeb]\nMaxPerGuest=1\n')
-    driver = browser()
     try:
         player = LocalClient(venue)
         # The venue screen in its own tab, left open throughout.
@@ -188,7 +174,7 @@ def main(binary, pictures):
         assert search(driver, 'ЗВЕЗДА')[0].text.startswith('30')
         assert search(driver, 'さくら')[0].text.startswith('32')
         request(driver, 'love', 'Mia')
-        message(driver, 'you are number 1 in the queue')
+        wait_text(driver, 'message', 'you are number 1 in the queue')
         assert player.next_queue() == [12]
         venue.wait_for_log('Web request number 12, pitch 0, tempo 0, name Mia from 127.0.0.1.')
         driver.find_element(By.ID, 'tab-mine').click()
@@ -201,12 +187,12 @@ def main(binary, pictures):
         results = search(driver, '</script>')
         assert SCRIPT_TITLE in results[0].text
         request(driver, '</script>', XSS_NAME)
-        message(driver, 'you are number 2 in the queue')
+        wait_text(driver, 'message', 'you are number 2 in the queue')
         assert player.next_queue() == [12, 7]
         request(driver, 'love', 'Ben')
-        message(driver, 'that song is already queued')
+        wait_text(driver, 'message', 'that song is already queued')
         request(driver, 'summer', 'Ben')
-        message(driver, 'you already have 1 song in the queue')
+        wait_text(driver, 'message', 'you already have 1 song in the queue')
         driver.find_element(By.ID, 'tab-queue').click()
         wait_text(driver, 'queue', XSS_NAME)
         no_alert(driver)
@@ -231,26 +217,35 @@ def main(binary, pictures):
             'return document.documentElement.scrollHeight <= 1080')
         driver.save_screenshot(os.path.join(pictures, 'venue-screen.png'))
         driver.switch_to.window(phone)
-        driver.close()
-        driver.switch_to.window(screen)
     finally:
         venue.stop()
 
-    # A venue with a PIN refuses a guest without it, and takes one with it.
+
+def pin_venue(driver, binary):
+    """A venue with a PIN refuses a guest without it, and takes one with it."""
     locked = Server(binary, '[QueConfig]\nUname=0\n[GuestWeb]\nPin=2468\n')
     try:
         open_guest(driver, locked.url())
         assert driver.find_element(By.ID, 'pin-form').is_displayed()
         request(driver, 'love', 'Eve')
-        message(driver, 'this venue asks for its PIN')
+        wait_text(driver, 'message', 'this venue asks for its PIN')
         open_guest(driver, locked.url('?pin=2468'))
         assert driver.find_element(By.ID, 'pin').get_attribute('value') == '2468'
         driver.find_element(By.ID, 'pin-ok').click()
         request(driver, 'love', 'Eve')
-        message(driver, 'you are number 1 in the queue')
+        wait_text(driver, 'message', 'you are number 1 in the queue')
+    finally:
+        locked.stop()
+
+
+def main(binary, pictures):
+    profile = tempfile.TemporaryDirectory(prefix='orva-chromium-')
+    driver = browser(profile.name)
+    try:
+        guests_and_screen(driver, binary, pictures)
+        pin_venue(driver, binary)
     finally:
         driver.quit()
-        locked.stop()
     print('browser test passed')
 
 
