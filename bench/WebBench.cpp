@@ -19,6 +19,7 @@
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QTimer>
 #include <QWebSocket>
 #include <algorithm>
 #include <cstdio>
@@ -224,5 +225,91 @@ int main(int argc, char **argv)
     std::printf("server peak RSS %ld KiB\n", StatusKiB(server.processId(), "VmHWM:"));
     server.terminate();
     server.waitForFinished(5000);
+    clients.clear();
+
+    // --- The terminals' round trips (melodeck bench, 31 terminals), with the
+    // web off, then while 50 phones search (four queries a second each) and
+    // request songs (every tenth query).
+    const auto terminalBench = [&](bool web) {
+        QFile settings(data + QStringLiteral("/Moxi.ini"));
+        settings.open(QIODevice::WriteOnly);
+        settings.write(QByteArray("[QueConfig]\r\nUsers=30\r\nUname=0\r\n[GuestWeb]\r\nEnabled=") +
+                       (web ? "1" : "0") + "\r\nMaxPerGuest=0\r\n");
+        settings.close();
+        const quint16 port = FreePort();
+        QProcess busy;
+        QProcessEnvironment busyEnv = env;
+        busyEnv.insert(QStringLiteral("ORVA_RS_PORT"), QString::number(port));
+        busy.setProcessEnvironment(busyEnv);
+        busy.setWorkingDirectory(home.path());
+        busy.start(binary, {});
+        QByteArray started;
+        WaitUntil([&] {
+            started += busy.readAllStandardOutput();
+            return started.contains("MelodeckServer started port");
+        });
+        QThread::sleep(1); // past the start, where the web builds its search text
+        struct Phone
+        {
+            std::unique_ptr<QTcpSocket> socket = std::make_unique<QTcpSocket>();
+            QByteArray got;
+            int sent = 0;
+        };
+        std::vector<Phone> phones(web ? 50 : 0);
+        int answers = 0;
+        for (size_t i = 0; i < phones.size(); ++i) {
+            Phone &phone = phones[i];
+            // Its next request: a search, every tenth a song request.
+            const auto next = [&phone, &texts, &songs, &random] {
+                QByteArray request;
+                if (++phone.sent % 10 == 0) {
+                    const QByteArray body =
+                        "{\"number\":" +
+                        QByteArray::number(songs[random.bounded(int(songs.size()))].number) + '}';
+                    request = "POST /api/requests HTTP/1.1\r\nHost: b\r\nContent-Length: " +
+                              QByteArray::number(body.size()) + "\r\n\r\n" + body;
+                } else {
+                    request = "GET /api/songs?q=" +
+                              QUrl::toPercentEncoding(texts[random.bounded(int(texts.size()))]) +
+                              " HTTP/1.1\r\nHost: b\r\n\r\n";
+                }
+                phone.socket->write(request);
+            };
+            QObject::connect(phone.socket.get(), &QTcpSocket::connected, next);
+            QObject::connect(phone.socket.get(), &QTcpSocket::readyRead, [&phone, &answers, next] {
+                phone.got += phone.socket->readAll();
+                const qsizetype end = phone.got.indexOf("\r\n\r\n");
+                const qsizetype at = phone.got.indexOf("Content-Length: ");
+                if (end < 0 || at < 0)
+                    return;
+                const qsizetype need =
+                    end + 4 + phone.got.mid(at + 16, 12).split('\r').first().toLongLong();
+                if (phone.got.size() < need)
+                    return;
+                phone.got.remove(0, need);
+                ++answers;
+                // A phone's pace: four requests a second, as a guest typing.
+                QTimer::singleShot(250, phone.socket.get(), next);
+            });
+            phone.socket->bind(QHostAddress(quint32((127u << 24) | (1u << 8) | quint32(i + 1))), 0);
+            phone.socket->connectToHost(QHostAddress::LocalHost, webPort);
+        }
+        QProcess melodeck;
+        melodeck.start(QCoreApplication::applicationDirPath() + QStringLiteral("/melodeck"),
+                       {QStringLiteral("--port"), QString::number(port), QStringLiteral("bench"),
+                        QStringLiteral("--terminals"), QStringLiteral("31"),
+                        QStringLiteral("--requests"), QStringLiteral("500"),
+                        QStringLiteral("--server-pid"), QString::number(busy.processId())});
+        WaitUntil([&] { return melodeck.state() == QProcess::NotRunning; }, 30 * 60 * 1000);
+        std::printf("--- melodeck bench, %s\n%s", web ? "50 phones busy on the web" : "web off",
+                    melodeck.readAllStandardOutput().constData());
+        if (web)
+            std::printf("(the phones had %d answers meanwhile)\n", answers);
+        phones.clear();
+        busy.terminate();
+        busy.waitForFinished(5000);
+    };
+    terminalBench(false);
+    terminalBench(true);
     return 0;
 }

@@ -9,6 +9,7 @@
 
 #include <QJsonDocument>
 #include <QNetworkInterface>
+#include <QTimer>
 #include <QUrl>
 #include <QWebSocket>
 #include <cstdio>
@@ -63,6 +64,9 @@ bool GuestWeb::Start()
     m_server->bind(listener.get());
     m_listener = std::move(listener);
     // No line on success: the Guest Web dialog shows where it listens.
+    // The search text is built once the event loop runs, at start rather
+    // than in the middle of a busy evening.
+    QTimer::singleShot(0, m_server.get(), [server = m_server.get()] { server->PrepareSearch(); });
     return true;
 }
 

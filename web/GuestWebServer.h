@@ -33,6 +33,8 @@ public:
     // The address a phone opens (given by the owner, who knows the port).
     void SetGuestUrl(std::function<QString()> url) { m_guestUrl = std::move(url); }
 
+    // Builds the song search's text now, so that no guest's first search waits for it.
+    void PrepareSearch() { m_search.PrepareIfStale(); }
     // The queue as the pages show it; `guest` marks that guest's own entries.
     QJsonObject QueueJson(const QString &guest = QString()) const;
 

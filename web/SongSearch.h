@@ -33,9 +33,10 @@ public:
     // empty query matches every song.
     Page Find(const QString &query, int page, int size);
 
-private:
+    // Builds the search text now unless it is current (Find does it anyway).
     void PrepareIfStale();
 
+private:
     const SongCatalogue &m_catalogue;
     bool m_prepared = false;
     quint64 m_preparedStamp = 0;
