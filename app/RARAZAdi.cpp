@@ -11,6 +11,7 @@
 #include "queue/FavoriteStore.h"
 #include "queue/QueueJournal.h"
 #include "queue/ReservationQueue.h"
+#include "web/GuestWeb.h"
 
 #include <QFileInfo>
 
@@ -23,7 +24,9 @@ RARAZAdi::RARAZAdi(QObject *parent)
       m_relay(std::make_unique<LocalClientRelay>(m_channels, *m_queue)),
       m_dispatcher(std::make_unique<Dispatcher>(*m_catalogue, m_config, m_venue, *m_queue,
                                                 *m_favorites, *m_relay)),
-      m_server(std::make_unique<MelodeckServer>(m_config, m_channels, *m_dispatcher))
+      m_server(std::make_unique<MelodeckServer>(m_config, m_channels, *m_dispatcher)),
+      m_guestWeb(std::make_unique<GuestWeb>(m_guestWebConfig, m_config, m_venue, *m_catalogue,
+                                            *m_queue, *m_relay))
 {
     EventLog::Attach(&m_logRows);
     m_dispatcher->SetJournal(m_journal.get());
@@ -50,13 +53,16 @@ bool RARAZAdi::InitInstance()
     OldDataFolder::MoveInto(OldDataFolder::PathBeside(dataFolder), dataFolder);
     LoadSettings(m_config);
     LoadVenueSettings(m_venue);
+    LoadGuestWebSettings(m_guestWebConfig);
     const QString songBook = DataPath(QStringLiteral("orvabook.txt"));
     m_catalogue->LoadSongDatabase(
         QFileInfo::exists(songBook) ? songBook : DataPath(QStringLiteral("moxiinfo.dat")));
     if (m_venue.KeepQueue)
         m_journal->Restore();
     m_favorites->LoadFavoriteLists();
-    return m_server->StartServer();
+    const bool listening = m_server->StartServer();
+    m_guestWeb->Start();
+    return listening;
 }
 
 void RARAZAdi::Shutdown()
@@ -64,6 +70,7 @@ void RARAZAdi::Shutdown()
     if (m_shutDown)
         return;
     m_shutDown = true;
+    m_guestWeb->Stop();
     m_server->StopServer();
     m_favorites->SaveFavoriteLists();
 }

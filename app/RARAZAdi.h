@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/GuestWebConfig.h"
 #include "base/QueConfig.h"
 #include "base/RowTable.h"
 #include "base/VenueConfig.h"
@@ -12,6 +13,7 @@
 
 class Dispatcher;
 class FavoriteStore;
+class GuestWeb;
 class LocalClientRelay;
 class MelodeckServer;
 class QueueJournal;
@@ -30,8 +32,8 @@ public:
 
     // Moves the old data folder's content into the data folder, loads options,
     // catalogue, the kept queue (with KeepQueue on) and favourite lists, then
-    // opens the listener.
-    // False when the listener could not be opened (start-up goes on regardless).
+    // opens the listener and the guest web. False when the listener could not
+    // be opened (start-up goes on regardless; the guest web's port never counts).
     bool InitInstance();
     // The close sequence: the server stops, then the favourite lists are saved.
     void Shutdown();
@@ -45,12 +47,14 @@ public:
 
     QueConfig &config() { return m_config; }
     VenueConfig &venue() { return m_venue; }
+    GuestWebConfig &guestWebConfig() { return m_guestWebConfig; }
     SongCatalogue &catalogue() { return *m_catalogue; }
     ReservationQueue &queue() { return *m_queue; }
     FavoriteStore &favorites() { return *m_favorites; }
     QueueJournal &journal() { return *m_journal; }
     LocalClientRelay &relay() { return *m_relay; }
     MelodeckServer &server() { return *m_server; }
+    GuestWeb &guestWeb() { return *m_guestWeb; }
     const ChannelList &channels() const { return m_channels; }
     RowTable &logRows() { return m_logRows; }
     ClientTable &clientRows() { return m_clientRows; }
@@ -58,6 +62,7 @@ public:
 private:
     QueConfig m_config;
     VenueConfig m_venue;
+    GuestWebConfig m_guestWebConfig;
     RowTable m_logRows;
     ClientTable m_clientRows;
     ChannelList m_channels;
@@ -68,5 +73,6 @@ private:
     std::unique_ptr<LocalClientRelay> m_relay;
     std::unique_ptr<Dispatcher> m_dispatcher;
     std::unique_ptr<MelodeckServer> m_server;
+    std::unique_ptr<GuestWeb> m_guestWeb;
     bool m_shutDown = false;
 };

@@ -12,6 +12,7 @@
 #include "ui/CAboutDlg.h"
 #include "ui/CChildView.h"
 #include "ui/CCustomizeDlg.h"
+#include "ui/CGuestWebDlg.h"
 #include "ui/CListCtrlEx.h"
 #include "ui/CQueSetDlg.h"
 #include "ui/CSendMsgDlg.h"
@@ -169,6 +170,11 @@ QString CMainFrame::queueKeptText() const
     return m_queueKept->text();
 }
 
+void CMainFrame::OnGuestWeb()
+{
+    CGuestWebDlg::Open(m_app.guestWebConfig(), m_app.guestWeb(), this);
+}
+
 void CMainFrame::OnAbout()
 {
     CAboutDlg dialog(this);
@@ -230,6 +236,10 @@ void CMainFrame::CreateMenus()
                    QStringLiteral("Keep the queue, fair turns, and guards against duplicates"));
     connect(venueRules, &QAction::triggered, this, &CMainFrame::venueRulesRequested);
     tools->addAction(venueRules);
+    QAction *guestWeb = MakeAction(this, QStringLiteral("Guest Web..."),
+                                   QStringLiteral("Set up the song request pages for phones"));
+    connect(guestWeb, &QAction::triggered, this, &CMainFrame::OnGuestWeb);
+    tools->addAction(guestWeb);
 
     QMenu *help = menuBar()->addMenu(QStringLiteral("&Help"));
     QAction *about = MakeAction(this, QStringLiteral("&About ORVA RS Server"),

@@ -75,6 +75,8 @@ public Q_SLOTS:
     void OnQueueSettings();
     // "Venue Rules...": the modal Venue Rules dialog; OK saves and applies the rules.
     void OnVenueRules();
+    // "Guest Web...": the modal Guest Web dialog; OK saves the settings.
+    void OnGuestWeb();
     // "About": the modal About box.
     void OnAbout();
 

@@ -13,6 +13,9 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    // The guest web on a free port, so parallel tests never compete for 3880.
+    if (!qEnvironmentVariableIsSet("ORVA_RS_WEB_PORT"))
+        qputenv("ORVA_RS_WEB_PORT", "0");
     QApplication::setOrganizationName(QStringLiteral("ORVA Multimedia Inc."));
     QApplication::setApplicationName(QStringLiteral("ORVA Reservation System Server"));
     QTemporaryDir settings;
