@@ -11,6 +11,7 @@
 #include "queue/FavoriteStore.h"
 #include "queue/QueueJournal.h"
 #include "queue/ReservationQueue.h"
+#include "web/GuestRequests.h"
 #include "web/GuestWeb.h"
 
 #include <QFileInfo>
@@ -30,6 +31,7 @@ RARAZAdi::RARAZAdi(QObject *parent)
 {
     EventLog::Attach(&m_logRows);
     m_dispatcher->SetJournal(m_journal.get());
+    m_guestWeb->requests().SetJournal(m_journal.get());
     // A kept queue reaches the player as soon as it connects.
     connect(m_server.get(), &MelodeckServer::localClientAdmitted, this, [this] {
         if (m_venue.KeepQueue)

@@ -6,6 +6,7 @@
 #include "base/VenueConfig.h"
 #include "catalogue/SongCatalogue.h"
 #include "net/LocalClientRelay.h"
+#include "queue/QueueJournal.h"
 #include "queue/ReservationQueue.h"
 
 #include <QMultiHash>
@@ -62,6 +63,9 @@ GuestRequests::Outcome GuestRequests::Add(const Ask &ask)
     if (m_queue.count() >= ReservationQueue::kCapacity ||
         !m_queue.AddByRules(m_venue, station, 0, ask.number, key, tempo, name))
         return Refuse(ask, 503, QStringLiteral("the queue is full"));
+    // Kept before the guest hears it is queued, as a terminal's add is.
+    if (m_journal)
+        m_journal->Commit();
     m_relay.PushQueueToLocal();
     // Duplicates were refused, so the number now names exactly one entry.
     for (int i = 0; i < m_queue.count(); ++i) {
@@ -90,6 +94,8 @@ GuestRequests::Outcome GuestRequests::Cancel(const QString &guest, const QString
         return {404, QStringLiteral("that request is not in the queue any more")};
     WriteLog("Web cancel number %d from %s.", int(number), qUtf8Printable(address));
     m_requests.erase(it);
+    if (m_journal)
+        m_journal->Commit();
     m_relay.PushQueueToLocal();
     return {200, QString(), id, 0};
 }

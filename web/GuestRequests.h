@@ -10,6 +10,7 @@ struct GuestWebConfig;
 struct QueConfig;
 struct VenueConfig;
 class LocalClientRelay;
+class QueueJournal;
 class ReservationQueue;
 class SongCatalogue;
 
@@ -49,6 +50,9 @@ public:
     GuestRequests(const SongCatalogue &catalogue, ReservationQueue &queue, LocalClientRelay &relay,
                   const QueConfig &queConfig, const VenueConfig &venue, const GuestWebConfig &web);
 
+    // The journal a change commits to before the guest is answered; none by default.
+    void SetJournal(QueueJournal *journal) { m_journal = journal; }
+
     // Checks the settings, the song, the venue rules and the guest's limits,
     // then queues the song; one log line either way.
     Outcome Add(const Ask &ask);
@@ -83,6 +87,7 @@ private:
     const SongCatalogue &m_catalogue;
     ReservationQueue &m_queue;
     LocalClientRelay &m_relay;
+    QueueJournal *m_journal = nullptr;
     const QueConfig &m_queConfig;
     const VenueConfig &m_venue;
     const GuestWebConfig &m_web;

@@ -1,3 +1,4 @@
+#include "queue/QueueJournal.h"
 #include "tests/web/WebServer.h"
 #include "web/LivePush.h"
 
@@ -64,7 +65,10 @@ TEST_F(WebServerTest, RoutesAnswerWithStatusAndReason)
 // window's rows, in the player's push, in the log, with the place in the queue.
 TEST_F(WebServerTest, RequestIsQueuedLikeATerminalsAdd)
 {
+    app->venue().KeepQueue = true;
+    app->ApplyVenueRules();
     auto local = Connect(QHostAddress::LocalHost);
+    EXPECT_EQ(Pushed(*local), QList<quint32>()); // the kept queue, sent as it connects
     auto terminal = Terminal(0);
     EXPECT_EQ(Packet::NumberResult::Decode(Ask(*terminal, Reserve(7))).number, 7u);
     EXPECT_EQ(Pushed(*local), QList<quint32>({7}));
@@ -79,6 +83,11 @@ TEST_F(WebServerTest, RequestIsQueuedLikeATerminalsAdd)
     EXPECT_EQ(entry.tempo, -2);
     EXPECT_EQ(app->queue().rows().cell(1, ReservationQueue::CustomerColumn), u"Ann"_qs);
     EXPECT_EQ(LastLog(), u"Web request number 12, pitch 3, tempo -2, name Ann from 127.0.0.1."_qs);
+    // Kept like a terminal's add: the next start gets it back.
+    app->journal().SetEnabled(false); // lets go of the file, deleting nothing
+    ReservationQueue kept(ReservationQueue::LookupIn(app->catalogue()));
+    EXPECT_EQ(QueueJournal(kept, app->journal().filePath()).Restore(), 2);
+    EXPECT_EQ(kept.entry(1).station, 99u);
     // The guest sees it as theirs, another guest does not.
     const auto mine = [&](const QByteArray &cookie) {
         return JsonOf(Http("GET", "/api/queue", {}, cookie))[u"entries"][1][u"mine"].toBool();
