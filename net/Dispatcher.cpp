@@ -15,6 +15,7 @@
 #include "queue/QueueJournal.h"
 #include "queue/ReservationQueue.h"
 
+#include <QAbstractEventDispatcher>
 #include <algorithm>
 
 Dispatcher::Dispatcher(SongCatalogue &catalogue, const QueConfig &config, const VenueConfig &venue,
@@ -26,6 +27,13 @@ Dispatcher::Dispatcher(SongCatalogue &catalogue, const QueConfig &config, const 
     m_endOfTurn.setSingleShot(true);
     m_endOfTurn.setInterval(0);
     QObject::connect(&m_endOfTurn, &QTimer::timeout, [this] { EndTurn(); });
+    // The loop's turn truly ends when it is about to wait: every socket that
+    // was ready has been read by then, so their replies share one commit.
+    if (QAbstractEventDispatcher *events = QAbstractEventDispatcher::instance())
+        QObject::connect(events, &QAbstractEventDispatcher::aboutToBlock, &m_endOfTurn, [this] {
+            if (!m_waiting.isEmpty())
+                EndTurn();
+        });
 }
 
 void Dispatcher::DpfHandleMsg(CClientSocket &channel)
