@@ -16,6 +16,9 @@ namespace {
 
 // More changes than this in one turn are cheaper written as the whole queue.
 constexpr size_t kMaxNoted = 2 * ReservationQueue::kCapacity;
+// The room between the keys of neighbouring entries when they are written
+// afresh: 32 entries could be put between two before the queue is rewritten.
+constexpr qint64 kPlaceGap = qint64(1) << 32;
 
 // A local time's eight fields packed into one integer (0 when not set): read
 // back without parsing, which keeps restoring 5,000 entries quick.
@@ -72,22 +75,25 @@ int g_journals = 0;
 
 struct QueueJournal::Statements
 {
-    explicit Statements(const QSqlDatabase &db) : shift(db), insert(db), remove(db), update(db) {}
+    explicit Statements(const QSqlDatabase &db)
+        : begin(db), commit(db), insert(db), remove(db), update(db)
+    {
+    }
 
     bool Prepare()
     {
-        return shift.prepare(
-                   QStringLiteral("UPDATE entries SET pos = pos + :by WHERE pos >= :from")) &&
-               insert.prepare(QStringLiteral("INSERT INTO entries VALUES (:pos, :station, :number, "
-                                             ":pitch, :tempo, :customer, :reserved, :accepted)")) &&
-               remove.prepare(QStringLiteral("DELETE FROM entries WHERE pos = :pos")) &&
+        return begin.prepare(QStringLiteral("BEGIN")) && commit.prepare(QStringLiteral("COMMIT")) &&
+               insert.prepare(QStringLiteral("INSERT INTO entries VALUES (:place, :station, "
+                                             ":number, :pitch, :tempo, :customer, :reserved, "
+                                             ":accepted)")) &&
+               remove.prepare(QStringLiteral("DELETE FROM entries WHERE place = :place")) &&
                update.prepare(QStringLiteral(
                    "UPDATE entries SET station = :station, number = :number, pitch = :pitch, "
                    "tempo = :tempo, customer = :customer, reserved = :reserved, accepted = "
-                   ":accepted WHERE pos = :pos"));
+                   ":accepted WHERE place = :place"));
     }
 
-    QSqlQuery shift, insert, remove, update;
+    QSqlQuery begin, commit, insert, remove, update;
 };
 
 QueueJournal::QueueJournal(ReservationQueue &queue, QString filePath, QObject *parent)
@@ -124,7 +130,7 @@ void QueueJournal::Note(const ReservationQueue::Change &change)
         m_rewrite = true;
         m_changes.clear();
     } else if (!m_rewrite) {
-        m_changes.push_back({change, m_queue.entry(change.position), m_queue.count()});
+        m_changes.push_back({change, m_queue.entry(change.position)});
     }
     if (!m_endOfTurn.isActive())
         m_endOfTurn.start();
@@ -139,14 +145,16 @@ int QueueJournal::Restore()
     }
     QSqlQuery query(QSqlDatabase::database(m_connection, false));
     if (!query.exec(QStringLiteral("SELECT station, number, pitch, tempo, customer, reserved, "
-                                   "accepted FROM entries ORDER BY pos"))) {
+                                   "accepted, place FROM entries ORDER BY place"))) {
         SetProblem(ErrorText(query.lastError()));
         CloseDatabase();
         m_rewrite = true;
         return 0;
     }
     QList<QueueEntry> entries;
+    m_places.clear();
     while (query.next() && entries.size() < ReservationQueue::kCapacity) {
+        m_places.push_back(query.value(7).toLongLong());
         QueueEntry entry;
         entry.station = quint32(query.value(0).toLongLong());
         entry.number = quint32(query.value(1).toLongLong());
@@ -249,10 +257,10 @@ bool QueueJournal::OpenDatabase()
     for (const char *statement :
          {"PRAGMA page_size = 1024", "PRAGMA locking_mode = EXCLUSIVE", "PRAGMA journal_mode = WAL",
           "PRAGMA synchronous = NORMAL",
-          "CREATE TABLE IF NOT EXISTS entries (pos INTEGER NOT NULL, station INTEGER, number "
+          "CREATE TABLE IF NOT EXISTS entries (place INTEGER PRIMARY KEY, station INTEGER, number "
           "INTEGER, pitch INTEGER, tempo INTEGER, customer TEXT, reserved INTEGER, accepted "
           "INTEGER)",
-          "CREATE INDEX IF NOT EXISTS entries_pos ON entries (pos)", "PRAGMA user_version = 1"}) {
+          "PRAGMA user_version = 1"}) {
         if (!query.exec(QString::fromLatin1(statement))) {
             SetProblem(ErrorText(query.lastError()));
             CloseDatabase();
@@ -303,63 +311,79 @@ bool QueueJournal::MoveAside(const QString &why)
 bool QueueJournal::WriteChanges()
 {
     QSqlDatabase db = QSqlDatabase::database(m_connection, false);
-    if (!db.transaction()) {
-        SetProblem(ErrorText(db.lastError()));
+    if (!m_statements->begin.exec()) {
+        SetProblem(ErrorText(m_statements->begin.lastError()));
         return false;
     }
-    Statements &st = *m_statements;
     QSqlError error;
-    const auto run = [&error](QSqlQuery &query) {
-        if (query.exec())
-            return true;
-        error = query.lastError();
-        return false;
-    };
-    const auto shift = [&](int from, int by) {
-        st.shift.bindValue(QStringLiteral(":by"), by);
-        st.shift.bindValue(QStringLiteral(":from"), from);
-        return run(st.shift);
-    };
     bool ok = true;
-    for (auto noted = m_changes.cbegin(); ok && noted != m_changes.cend(); ++noted) {
-        const int pos = noted->change.position;
-        switch (noted->change.kind) {
-        case ReservationQueue::Change::Inserted:
-            BindEntry(st.insert, noted->entry);
-            st.insert.bindValue(QStringLiteral(":pos"), pos);
-            // An entry added at the end moves nothing (the common add).
-            ok = (pos == noted->count - 1 || shift(pos, 1)) && run(st.insert);
-            break;
-        case ReservationQueue::Change::Removed:
-            st.remove.bindValue(QStringLiteral(":pos"), pos);
-            ok = run(st.remove) && (pos == noted->count || shift(pos + 1, -1));
-            break;
-        case ReservationQueue::Change::Updated:
-            BindEntry(st.update, noted->entry);
-            st.update.bindValue(QStringLiteral(":pos"), pos);
-            ok = run(st.update);
-            break;
-        case ReservationQueue::Change::Reset:
-            break; // noted as a rewrite, never here
-        }
+    for (auto noted = m_changes.cbegin(); ok && noted != m_changes.cend(); ++noted)
+        ok = WriteChange(*noted, error);
+    if (ok || error.isValid())
+        return Finish(db, ok, error);
+    // No room left between two keys (or keys out of step): the whole queue is written afresh.
+    db.rollback();
+    return RewriteAll();
+}
+
+// One statement a change: the entry's own row, found by its key.
+bool QueueJournal::WriteChange(const Noted &noted, QSqlError &error)
+{
+    Statements &st = *m_statements;
+    const size_t pos = size_t(noted.change.position);
+    // A key list out of step with the queue is mended by writing it afresh.
+    if (pos > m_places.size() ||
+        (pos == m_places.size() && noted.change.kind != ReservationQueue::Change::Inserted))
+        return false;
+    QSqlQuery *query = nullptr;
+    switch (noted.change.kind) {
+    case ReservationQueue::Change::Inserted: {
+        const qint64 before = pos > 0 ? m_places[pos - 1] : 0;
+        const qint64 after = pos < m_places.size() ? m_places[pos] : before + 2 * kPlaceGap;
+        if (after - before < 2)
+            return false;
+        const qint64 place = before + (after - before) / 2;
+        m_places.insert(m_places.begin() + qsizetype(pos), place);
+        query = &st.insert;
+        BindEntry(*query, noted.entry);
+        query->bindValue(QStringLiteral(":place"), place);
+        break;
     }
-    return Finish(db, ok, error);
+    case ReservationQueue::Change::Removed:
+        query = &st.remove;
+        query->bindValue(QStringLiteral(":place"), m_places[pos]);
+        m_places.erase(m_places.begin() + qsizetype(pos));
+        break;
+    case ReservationQueue::Change::Updated:
+        query = &st.update;
+        BindEntry(*query, noted.entry);
+        query->bindValue(QStringLiteral(":place"), m_places[pos]);
+        break;
+    case ReservationQueue::Change::Reset:
+        return true; // noted as a rewrite, never here
+    }
+    if (query->exec())
+        return true;
+    error = query->lastError();
+    return false;
 }
 
 bool QueueJournal::RewriteAll()
 {
     QSqlDatabase db = QSqlDatabase::database(m_connection, false);
-    if (!db.transaction()) {
-        SetProblem(ErrorText(db.lastError()));
+    if (!m_statements->begin.exec()) {
+        SetProblem(ErrorText(m_statements->begin.lastError()));
         return false;
     }
     QSqlQuery clear(db);
     QSqlQuery &insert = m_statements->insert;
     bool ok = clear.exec(QStringLiteral("DELETE FROM entries"));
     QSqlError error = clear.lastError();
+    m_places.clear();
     for (int i = 0; ok && i < m_queue.count(); ++i) {
+        m_places.push_back((i + 1) * kPlaceGap);
         BindEntry(insert, m_queue.entry(i));
-        insert.bindValue(QStringLiteral(":pos"), i);
+        insert.bindValue(QStringLiteral(":place"), m_places.back());
         ok = insert.exec();
         error = insert.lastError();
     }
@@ -369,9 +393,10 @@ bool QueueJournal::RewriteAll()
 // Commits what the statements wrote, or takes it all back and says why.
 bool QueueJournal::Finish(QSqlDatabase &db, bool written, const QSqlError &error)
 {
-    if (written && db.commit())
+    QSqlQuery &commit = m_statements->commit;
+    if (written && commit.exec())
         return true;
-    SetProblem(ErrorText(written ? db.lastError() : error));
+    SetProblem(ErrorText(written ? commit.lastError() : error));
     db.rollback();
     return false;
 }

@@ -57,7 +57,6 @@ private:
     {
         ReservationQueue::Change change;
         QueueEntry entry; // as it was right after the change
-        int count = 0;    // the queue's length right after the change
     };
 
     void Note(const ReservationQueue::Change &change);
@@ -73,8 +72,14 @@ private:
 
     struct Statements; // prepared once per open database
 
+    // Writes a noted change; false with `error` set when a statement fails.
+    bool WriteChange(const Noted &noted, QSqlError &error);
+
     ReservationQueue &m_queue;
     std::unique_ptr<Statements> m_statements;
+    // The key of each kept entry, in queue order. Keys leave room between
+    // them, so an entry goes in or out without moving any other row.
+    std::vector<qint64> m_places;
     QString m_filePath;
     QString m_connection; // the Qt SQL connection's name, unique per journal
     std::vector<Noted> m_changes;

@@ -122,6 +122,16 @@ TEST_F(QueueJournalTest, RestoredQueueShowsAcceptsAndKeepsBeingKept)
     EXPECT_TRUE(journal->Commit());
     EXPECT_EQ(Reopen(), 4);
     EXPECT_EQ(queue->entry(3).number, 99u);
+    // Forty entries put at the head one by one use up the room before the
+    // first kept entry; the queue is then kept afresh, in the same order.
+    for (quint32 n = 100; n < 140; ++n) {
+        queue->AddReservation(5, 1, n, 0, 0, {});
+        queue->AcceptEntry(1, QDateTime(QDate(2026, 12, 6), QTime(22, 0)));
+        ASSERT_TRUE(journal->Commit());
+    }
+    const QList<QString> before = Entries();
+    EXPECT_EQ(Reopen(), 44);
+    EXPECT_EQ(Entries(), before);
 }
 
 // Switching keeping off deletes nothing; on again, it keeps the queue as it stands.
