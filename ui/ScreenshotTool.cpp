@@ -48,10 +48,14 @@ int main(int argc, char **argv)
     qunsetenv("XDG_DOCUMENTS_DIR");
     ResetDataPath();
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, home.path());
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    qputenv("ORVA_RS_PORT", QByteArray::number(probe.serverPort()));
-    probe.close();
+    // A port free a moment ago may be taken meanwhile (an outgoing connection
+    // can pick it), so a few are tried.
+    const auto pickPort = [] {
+        QTcpServer probe;
+        probe.listen(QHostAddress::LocalHost, 0);
+        qputenv("ORVA_RS_PORT", QByteArray::number(probe.serverPort()));
+    };
+    pickPort();
     QDir().mkpath(DataPath(QString()));
     QFile book(DataPath(QStringLiteral("orvabook.txt")));
     if (!book.open(QIODevice::WriteOnly) ||
@@ -61,8 +65,16 @@ int main(int argc, char **argv)
     book.close();
 
     RARAZAdi app;
-    if (!app.InitInstance())
+    bool listening = app.InitInstance();
+    for (int attempt = 0; !listening && attempt < 5; ++attempt) {
+        pickPort();
+        listening = app.server().StartServer();
+    }
+    if (!listening) {
+        std::fprintf(stderr, "orva_screenshot: cannot listen: %s\n",
+                     qUtf8Printable(app.server().startError()));
         return 1;
+    }
     EventLog::SetEchoToStdout(false);
     CMainFrame frame(app);
     frame.view().setAsker([](const QString &, const QString &) { return true; });
