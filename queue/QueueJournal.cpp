@@ -308,13 +308,20 @@ bool QueueJournal::MoveAside(const QString &why)
     return true;
 }
 
+// Opens a transaction, or says why it cannot.
+bool QueueJournal::Begin()
+{
+    if (m_statements->begin.exec())
+        return true;
+    SetProblem(ErrorText(m_statements->begin.lastError()));
+    return false;
+}
+
 bool QueueJournal::WriteChanges()
 {
-    QSqlDatabase db = QSqlDatabase::database(m_connection, false);
-    if (!m_statements->begin.exec()) {
-        SetProblem(ErrorText(m_statements->begin.lastError()));
+    if (!Begin())
         return false;
-    }
+    QSqlDatabase db = QSqlDatabase::database(m_connection, false);
     QSqlError error;
     bool ok = true;
     for (auto noted = m_changes.cbegin(); ok && noted != m_changes.cend(); ++noted)
@@ -370,11 +377,9 @@ bool QueueJournal::WriteChange(const Noted &noted, QSqlError &error)
 
 bool QueueJournal::RewriteAll()
 {
-    QSqlDatabase db = QSqlDatabase::database(m_connection, false);
-    if (!m_statements->begin.exec()) {
-        SetProblem(ErrorText(m_statements->begin.lastError()));
+    if (!Begin())
         return false;
-    }
+    QSqlDatabase db = QSqlDatabase::database(m_connection, false);
     QSqlQuery clear(db);
     QSqlQuery &insert = m_statements->insert;
     bool ok = clear.exec(QStringLiteral("DELETE FROM entries"));

@@ -65,6 +65,7 @@ private:
     void CloseDatabase();
     // Moves a file that is no queue database aside under a time-stamped name.
     bool MoveAside(const QString &why);
+    bool Begin();
     bool WriteChanges();
     bool RewriteAll();
     bool Finish(QSqlDatabase &db, bool written, const QSqlError &error);
